@@ -1,0 +1,10 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+namespace quenwick
+{
+/** Parses XML text, refusing any document type declaration: JUCE's parser expands
+    entities recursively and a self-referencing entity would exhaust the stack. */
+std::unique_ptr<juce::XmlElement> parseXmlSafely (const juce::String& text);
+}
