@@ -3,6 +3,7 @@
 #include "editor/PluginEditor.h"
 #include "presets/safeXml.h"
 #include "processor/Directories.h"
+#include "processor/StateBytes.h"
 #include "processor/Tremolo.h"
 
 namespace
@@ -124,13 +125,18 @@ void MarlinetAudioProcessor::followHostTempo (const char* syncId, const char* ra
     if (rawValue (syncId) == 0.0f)
         return;
 
-    if (std::trunc (bpm) == std::trunc ((double) rawValue (rateId)))
+    // Compare with the value the parameter would actually hold: a tempo outside the range
+    // then matches its clamped value and is written once, not in every block.
+    auto* parameter = apvts.getParameter (rateId);
+    const float normalised = parameter->convertTo0to1 ((float) bpm);
+    const double target = parameter->convertFrom0to1 (normalised);
+
+    if (std::trunc (target) == std::trunc ((double) rawValue (rateId)))
         return;
 
-    // The parameter's own setter clamps, updates the value the rest of this block reads and
-    // tells the host; the state tree catches up on the message thread. No lock, no allocation.
-    auto* parameter = apvts.getParameter (rateId);
-    parameter->setValueNotifyingHost (parameter->convertTo0to1 ((float) bpm));
+    // The parameter's own setter updates the value the rest of this block reads and tells
+    // the host; the state tree catches up on the message thread. No tree write, no allocation.
+    parameter->setValueNotifyingHost (normalised);
 }
 
 void MarlinetAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
@@ -138,8 +144,9 @@ void MarlinetAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
     juce::ScopedNoDenormals noDenormals;
 
     const int n = buffer.getNumSamples();
-    const int numIn = getTotalNumInputChannels();
-    const int numOut = getTotalNumOutputChannels();
+    // A host must hand over a buffer with a channel for every bus channel; never trust it.
+    const int numIn = juce::jmin (getTotalNumInputChannels(), buffer.getNumChannels());
+    const int numOut = juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels());
 
     for (int channel = numIn; channel < numOut; ++channel)
         buffer.clear (channel, 0, n);
@@ -218,13 +225,21 @@ void MarlinetAudioProcessor::setStateInformation (const void* data, int sizeInBy
         else
         {
             const juce::MemoryBlock copy (bytes, (size_t) size);
-            juce::MemoryInputStream in (copy, false);
-            auto tree = juce::ValueTree::readFromStream (in);
+            juce::ValueTree tree;
+
+            if (isBoundedValueTreeData (copy.getData(), copy.getSize()))
+            {
+                juce::MemoryInputStream in (copy, false);
+                tree = juce::ValueTree::readFromStream (in);
+            }
 
             // Bytes that hold no tree at all keep the current state: replacing it with
             // nothing would make every later save write an empty tree.
             if (tree.isValid())
+            {
+                removeNonFiniteValues (tree);
                 apvts.replaceState (tree);
+            }
         }
     }
 
@@ -247,8 +262,11 @@ void MarlinetAudioProcessor::restoreLegacyState (const juce::XmlElement& root)
 
         auto child = state.getChildWithProperty ("id", name);
 
+        // Text that is no finite number counts as 0.0, like any other text that is no number.
+        const auto value = root.getAttributeValue (i).getDoubleValue();
+
         if (child.isValid())
-            child.setProperty ("value", root.getAttributeValue (i).getDoubleValue(), nullptr);
+            child.setProperty ("value", std::isfinite (value) ? value : 0.0, nullptr);
     }
 
     apvts.replaceState (state);

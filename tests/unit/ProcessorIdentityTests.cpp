@@ -3,19 +3,11 @@
 #include "processor/PluginProcessor.h"
 #include "tests/support/TempHome.h"
 
-#include <cstring>
-
-namespace
+TEST (ProcessorIdentity, GivesTheFixedAnswersAndOneProgram)
 {
-    struct ProcessorIdentity : ::testing::Test
-    {
-        TempHome home;
-        MarlinetAudioProcessor processor;
-    };
-}
+    TempHome home;
+    MarlinetAudioProcessor processor;
 
-TEST_F (ProcessorIdentity, ReportsFixedAnswers)
-{
     EXPECT_EQ (processor.getName(), "Marlinet");
     EXPECT_FALSE (processor.acceptsMidi());
     EXPECT_FALSE (processor.producesMidi());

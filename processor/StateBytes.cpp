@@ -1,0 +1,182 @@
+#include "processor/StateBytes.h"
+
+#include <cmath>
+
+namespace
+{
+    // JUCE's var type markers in its binary form.
+    enum VarMarker : juce::uint8
+    {
+        markerInt = 1, markerBoolTrue = 2, markerBoolFalse = 3, markerDouble = 4,
+        markerString = 5, markerInt64 = 6, markerArray = 7, markerBinary = 8
+    };
+
+    /** Mirrors JUCE's stream reads: reading past the end yields zeros and consumes nothing. */
+    class BoundedReader
+    {
+    public:
+        BoundedReader (const juce::uint8* d, size_t s) : data (d), size (s) {}
+
+        /** Returns true when a tree was read, false when the type was empty (or on refusal). */
+        bool readTree (int depth)
+        {
+            if (depth > maxDepth)
+                return refuse();
+
+            if (readString() == 0)
+                return false; // no type: JUCE reads no tree here
+
+            const int numProperties = readCompressedInt();
+
+            if (numProperties < 0)
+                return true;
+
+            if ((size_t) numProperties > remaining())
+                return refuse();
+
+            for (int i = 0; i < numProperties && ok; ++i)
+                if (readString() > 0)
+                    readVar (depth + 1);
+
+            const int numChildren = readCompressedInt();
+
+            if (numChildren > 0 && (size_t) numChildren > remaining())
+                return refuse();
+
+            // An invalid child ends JUCE's loop.
+            for (int i = 0; i < numChildren && ok; ++i)
+                if (! readTree (depth + 1))
+                    break;
+
+            return ok;
+        }
+
+        bool ok = true;
+
+    private:
+        static constexpr int maxDepth = 32;
+
+        size_t remaining() const noexcept     { return size - position; }
+        bool refuse() noexcept                { ok = false; return false; }
+
+        juce::uint8 readByte() noexcept       { return position < size ? data[position++] : 0; }
+        void skip (size_t n) noexcept         { position += juce::jmin (n, remaining()); }
+
+        /** Returns the string's length in bytes, without its terminator. */
+        size_t readString() noexcept
+        {
+            size_t length = 0;
+
+            while (position < size && data[position] != 0)
+            {
+                ++position;
+                ++length;
+            }
+
+            skip (1);
+            return length;
+        }
+
+        int readCompressedInt() noexcept
+        {
+            const auto sizeByte = readByte();
+
+            if (sizeByte == 0)
+                return 0;
+
+            const int numBytes = sizeByte & 0x7f;
+
+            if (numBytes > 4)
+                return 0;
+
+            if ((size_t) numBytes > remaining())
+            {
+                skip ((size_t) numBytes);
+                return 0;
+            }
+
+            juce::uint32 value = 0;
+
+            for (int i = 0; i < numBytes; ++i)
+                value |= (juce::uint32) readByte() << (8 * i);
+
+            const auto num = (int) value;
+            return (sizeByte & 0x80) != 0 ? -num : num;
+        }
+
+        void readVar (int depth)
+        {
+            if (depth > maxDepth)
+            {
+                refuse();
+                return;
+            }
+
+            const int numBytes = readCompressedInt();
+
+            if (numBytes <= 0)
+                return;
+
+            switch (readByte())
+            {
+                case markerInt:         skip (4); break;
+                case markerInt64:       skip (8); break;
+                case markerDouble:      skip (8); break;
+                case markerBoolTrue:
+                case markerBoolFalse:   break;
+
+                case markerBinary:
+                    // JUCE allocates the stated size before reading.
+                    if ((size_t) (numBytes - 1) > remaining())
+                        refuse();
+                    else
+                        skip ((size_t) (numBytes - 1));
+                    break;
+
+                case markerArray:
+                {
+                    const int count = readCompressedInt();
+
+                    if (count > 0 && (size_t) count > remaining())
+                    {
+                        refuse();
+                        break;
+                    }
+
+                    for (int i = 0; i < count && ok; ++i)
+                        readVar (depth + 1);
+
+                    break;
+                }
+
+                case markerString:
+                default:
+                    skip ((size_t) (numBytes - 1));
+                    break;
+            }
+        }
+
+        const juce::uint8* data;
+        size_t size;
+        size_t position = 0;
+    };
+}
+
+bool isBoundedValueTreeData (const void* data, size_t size)
+{
+    if (data == nullptr || size == 0)
+        return true;
+
+    BoundedReader reader (static_cast<const juce::uint8*> (data), size);
+    reader.readTree (0);
+    return reader.ok;
+}
+
+void removeNonFiniteValues (juce::ValueTree& state)
+{
+    static const juce::Identifier value ("value");
+
+    for (auto child : state)
+        if (child.hasProperty (value) && ! std::isfinite ((double) child[value]))
+            child.removeProperty (value, nullptr);
+}
