@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite (unit, host, editor under Xvfb, fuzzing).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/packages.sh
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+ninja -C build
+ctest --test-dir build --output-on-failure
