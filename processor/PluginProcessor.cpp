@@ -1,40 +1,9 @@
 #include "processor/PluginProcessor.h"
 
 #include "editor/PluginEditor.h"
-#include "presets/safeXml.h"
 #include "processor/Directories.h"
 #include "processor/StateBytes.h"
 #include "processor/Tremolo.h"
-
-namespace
-{
-    constexpr juce::uint32 legacyMagic = 0x21324356; // "VC2!" read as a little-endian int
-
-    /** The XML text of JUCE's legacy "VC2!" container, or nothing when the bytes are no such container. */
-    std::unique_ptr<juce::XmlElement> readLegacyContainer (const char* bytes, int size)
-    {
-        if (bytes == nullptr || size < 9)
-            return nullptr;
-
-        if (juce::ByteOrder::littleEndianInt (bytes) != legacyMagic)
-            return nullptr;
-
-        const auto length = (int) juce::ByteOrder::littleEndianInt (bytes + 4);
-
-        if (length <= 0)
-            return nullptr;
-
-        const char* text = bytes + 8;
-        const int available = juce::jmin (length, size - 8);
-        int textLength = 0;
-
-        // The text ends at the first zero byte, as a C string would.
-        while (textLength < available && text[textLength] != 0)
-            ++textLength;
-
-        return quenwick::parseXmlSafely (juce::String::fromUTF8 (text, textLength));
-    }
-}
 
 MarlinetAudioProcessor::MarlinetAudioProcessor()
     : juce::AudioProcessor (BusesProperties()
@@ -212,35 +181,18 @@ void MarlinetAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void MarlinetAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    const auto* bytes = static_cast<const char*> (data);
-    const int size = bytes != nullptr ? juce::jmax (0, sizeInBytes) : 0;
+    auto decoded = decodeState (data, sizeInBytes);
 
     {
         const juce::ScopedLock sl (stateLock);
 
-        if (auto legacy = readLegacyContainer (bytes, size))
-        {
-            restoreLegacyState (*legacy);
-        }
-        else
-        {
-            const juce::MemoryBlock copy (bytes, (size_t) size);
-            juce::ValueTree tree;
+        if (decoded.legacy != nullptr)
+            restoreLegacyState (*decoded.legacy);
+        else if (decoded.tree.isValid())
+            apvts.replaceState (decoded.tree);
 
-            if (isBoundedValueTreeData (copy.getData(), copy.getSize()))
-            {
-                juce::MemoryInputStream in (copy, false);
-                tree = juce::ValueTree::readFromStream (in);
-            }
-
-            // Bytes that hold no tree at all keep the current state: replacing it with
-            // nothing would make every later save write an empty tree.
-            if (tree.isValid())
-            {
-                removeNonFiniteValues (tree);
-                apvts.replaceState (tree);
-            }
-        }
+        // Bytes that hold no tree at all keep the current state: replacing it with
+        // nothing would make every later save write an empty tree.
     }
 
     if (menu != nullptr)

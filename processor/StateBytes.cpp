@@ -1,5 +1,7 @@
 #include "processor/StateBytes.h"
 
+#include "presets/safeXml.h"
+
 #include <cmath>
 
 namespace
@@ -179,4 +181,61 @@ void removeNonFiniteValues (juce::ValueTree& state)
     for (auto child : state)
         if (child.hasProperty (value) && ! std::isfinite ((double) child[value]))
             child.removeProperty (value, nullptr);
+}
+
+namespace
+{
+    constexpr juce::uint32 legacyMagic = 0x21324356; // "VC2!" read as a little-endian int
+
+    /** The root element of JUCE's legacy container, or nothing when the bytes are no such container. */
+    std::unique_ptr<juce::XmlElement> readLegacyContainer (const char* bytes, int size)
+    {
+        if (bytes == nullptr || size < 9)
+            return nullptr;
+
+        if (juce::ByteOrder::littleEndianInt (bytes) != legacyMagic)
+            return nullptr;
+
+        const auto length = (int) juce::ByteOrder::littleEndianInt (bytes + 4);
+
+        if (length <= 0)
+            return nullptr;
+
+        const char* text = bytes + 8;
+        const int available = juce::jmin (length, size - 8);
+        int textLength = 0;
+
+        // The text ends at the first zero byte, as a C string would.
+        while (textLength < available && text[textLength] != 0)
+            ++textLength;
+
+        if (! juce::CharPointer_UTF8::isValidString (text, textLength))
+            return nullptr;
+
+        return quenwick::parseXmlSafely (juce::String::fromUTF8 (text, textLength));
+    }
+}
+
+DecodedState decodeState (const void* data, int sizeInBytes)
+{
+    const auto* bytes = static_cast<const char*> (data);
+    const int size = bytes != nullptr ? juce::jmax (0, sizeInBytes) : 0;
+
+    DecodedState decoded;
+    decoded.legacy = readLegacyContainer (bytes, size);
+
+    if (decoded.legacy != nullptr)
+        return decoded;
+
+    // A private copy: the host's bytes are not kept after the call.
+    const juce::MemoryBlock copy (bytes, (size_t) size);
+
+    if (isBoundedValueTreeData (copy.getData(), copy.getSize()))
+    {
+        juce::MemoryInputStream in (copy, false);
+        decoded.tree = juce::ValueTree::readFromStream (in);
+        removeNonFiniteValues (decoded.tree);
+    }
+
+    return decoded;
 }

@@ -16,3 +16,15 @@ bool isBoundedValueTreeData (const void* data, size_t size);
     number (NaN or infinity), so that the parameter it names falls back to its default:
     JUCE's range clamp lets such values through to the audio and the host. */
 void removeNonFiniteValues (juce::ValueTree& state);
+
+/** What a block of state bytes holds: JUCE's legacy "VC2!" XML container, a binary
+    tree, or neither (both empty). */
+struct DecodedState
+{
+    std::unique_ptr<juce::XmlElement> legacy;
+    juce::ValueTree tree;
+};
+
+/** Decodes state bytes as a host or a preset file hands them over. Hostile bytes give
+    an empty result; non-finite parameter values are removed from a binary tree. */
+DecodedState decodeState (const void* data, int sizeInBytes);
