@@ -258,3 +258,15 @@ TEST_F (ProcessorState, SeededRandomAndTruncatedBytesNeverCrashOrLoseTheTree)
             ASSERT_TRUE (std::isfinite (parameter->getValue()));
     }
 }
+
+TEST (StateDecoding, LegacyTextThatIsNotUtf8IsNoContainer)
+{
+    const char xml[] = "<x rate1=\"90\xff\xff\xff\"/>";
+    juce::MemoryOutputStream out;
+    out.writeInt (0x21324356);
+    out.writeInt ((int) sizeof (xml) - 1);
+    out.write (xml, sizeof (xml) - 1);
+
+    const auto decoded = decodeState (out.getData(), (int) out.getDataSize());
+    EXPECT_EQ (decoded.legacy, nullptr);
+}
