@@ -1,7 +1,244 @@
 #include "presets/menu.h"
 
-// First step of the preset store: the members and the two calls the processor's
-// constructor makes. The scan, the cache file and preset loading follow.
+#include "presets/safeXml.h"
+
+#include <cerrno>
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+    const juce::Identifier filesType ("Files");
+    const juce::Identifier presetsType ("presets");
+    const juce::Identifier presetType ("preset");
+    const juce::Identifier nameProperty ("name");
+    const juce::Identifier pathProperty ("path");
+
+    constexpr const char* cacheFileName = "files.xml";
+
+    /** A preset holds a dozen parameters in well under a kilobyte; anything this large is no preset. */
+    constexpr size_t maxPresetFileSize = 1024 * 1024;
+
+    /** files.xml of 10,000 presets is about 2 MiB; beyond this it is not ours. */
+    constexpr size_t maxCacheFileSize = 64 * 1024 * 1024;
+
+    /** Bounds on one scan, so linked folders can never make it run away. */
+    constexpr int maxScanDepth = 64;
+    constexpr int maxScannedDirectories = 20000;
+
+    /** Reads a regular file whole, refusing anything else (a FIFO would block the caller) and
+        anything larger than the limit. False when the bytes could not all be read. */
+    bool readRegularFile (const juce::File& file, size_t maxBytes, juce::MemoryBlock& result)
+    {
+        if (file.getFullPathName().isEmpty())
+            return false;
+
+        // Non-blocking open so a FIFO never waits for a writer; the type is checked on the
+        // open descriptor, so the file cannot be swapped between check and read.
+        const int fd = ::open (file.getFullPathName().toRawUTF8(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+
+        if (fd < 0)
+            return false;
+
+        bool ok = false;
+        struct stat info;
+
+        if (::fstat (fd, &info) == 0 && S_ISREG (info.st_mode) && info.st_size >= 0
+            && (size_t) info.st_size <= maxBytes)
+        {
+            const auto size = (size_t) info.st_size;
+            juce::MemoryBlock bytes (size, false);
+            size_t done = 0;
+
+            while (done < size)
+            {
+                const auto n = ::read (fd, static_cast<char*> (bytes.getData()) + done, size - done);
+
+                if (n < 0 && errno == EINTR)
+                    continue;
+
+                if (n <= 0)
+                    break;
+
+                done += (size_t) n;
+            }
+
+            // A file that changed size under us reads short (or long): not a whole preset.
+            char extra = 0;
+            ok = done == size && ::read (fd, &extra, 1) == 0;
+
+            if (ok)
+                result = std::move (bytes);
+        }
+
+        ::close (fd);
+        return ok;
+    }
+
+    /** Writes the bytes to a temporary file beside the target and renames it over the target:
+        readers in other instances see the old file or the new one, never a part. */
+    bool replaceFileAtomically (const juce::File& target, const void* data, size_t size)
+    {
+        const auto temp = target.getSiblingFile ("." + target.getFileName() + "."
+                                                 + juce::String ((int) ::getpid()) + "."
+                                                 + juce::String::toHexString (juce::Random().nextInt64())
+                                                 + ".tmp");
+        bool written = false;
+
+        {
+            juce::FileOutputStream out (temp);
+
+            if (out.openedOk())
+            {
+                written = out.write (data, size);
+                out.flush(); // also syncs to disk, so the rename never exposes an empty file
+                written = written && out.getStatus().wasOk();
+            }
+        }
+
+        if (written && std::rename (temp.getFullPathName().toRawUTF8(), target.getFullPathName().toRawUTF8()) == 0)
+            return true;
+
+        temp.deleteFile();
+        return false;
+    }
+
+    /** The root element of files.xml, or nothing when the file is unreadable, not XML, carries a
+        document type declaration or is crafted to nest absurdly deep. */
+    std::unique_ptr<juce::XmlElement> readCacheFile (const juce::File& file)
+    {
+        juce::MemoryBlock bytes;
+
+        if (! readRegularFile (file, maxCacheFileSize, bytes))
+            return nullptr;
+
+        const auto text = juce::String::fromUTF8 (static_cast<const char*> (bytes.getData()), (int) bytes.getSize());
+
+        return quenwick::parseXmlSafely (text);
+    }
+
+    /** The resolved path of a directory, links followed; its own path when that fails. */
+    std::string realPathOf (const juce::File& directory)
+    {
+        const auto path = directory.getFullPathName();
+
+        if (char* resolved = ::realpath (path.toRawUTF8(), nullptr))
+        {
+            std::string result (resolved);
+            std::free (resolved);
+            return result;
+        }
+
+        return path.toStdString();
+    }
+
+    /** The one sort rule of preset nodes works on this key of a name: spaces do not count. */
+    juce::String sortKeyOf (const juce::String& name)
+    {
+        return name.replace (" ", "");
+    }
+
+    /** Natural order of two keys (runs of digits by value), letter case ignored. */
+    int compareSortKeys (const juce::String& first, const juce::String& second)
+    {
+        return first.compareNatural (second, false);
+    }
+
+    /** One entry of a scanned folder, with its sort key made once. */
+    struct ScanEntry
+    {
+        juce::File file;
+        juce::String name, key;
+        bool isPreset = false;
+    };
+
+    /** The scan's order: the comparator's rule (natural, case-insensitive, blind to spaces),
+        with names that rule calls equal then ordered by their exact text and folders before
+        presets. Entry names are unique within a folder, so the order is total: one disk always
+        gives one tree, and no pre-sort of the listing is needed. */
+    bool scanOrderLess (const ScanEntry& first, const ScanEntry& second)
+    {
+        if (const auto c = compareSortKeys (first.key, second.key); c != 0)
+            return c < 0;
+
+        if (const auto c = first.name.compareNatural (second.name, true); c != 0)
+            return c < 0;
+
+        if (const auto c = first.name.compare (second.name); c != 0)
+            return c < 0;
+
+        return ! first.isPreset && second.isPreset;
+    }
+
+    struct ScanContext
+    {
+        std::vector<std::string> ancestors; // real paths of the folders being scanned
+        int directoriesLeft = maxScannedDirectories;
+    };
+
+    juce::ValueTree scanDirectory (const juce::File& directory, ScanContext& context)
+    {
+        juce::ValueTree node (presetsType);
+        node.setProperty (nameProperty, directory.getFileName(), nullptr);
+
+        const auto realPath = realPathOf (directory);
+
+        // A link back to a folder on the way down would descend for ever: list it, empty.
+        if (std::find (context.ancestors.begin(), context.ancestors.end(), realPath) != context.ancestors.end()
+            || (int) context.ancestors.size() >= maxScanDepth
+            || context.directoriesLeft <= 0)
+            return node;
+
+        --context.directoriesLeft;
+        context.ancestors.push_back (realPath);
+
+        std::vector<ScanEntry> entries;
+
+        for (const auto& entry : juce::RangedDirectoryIterator (directory, false, "*", juce::File::findFilesAndDirectories))
+        {
+            auto file = entry.getFile();
+            // Both follow links. The listing's flag alone would also take sockets and block
+            // devices for folders; asking the file again only for those it flags saves a
+            // second look at every preset.
+            const bool isFolder = entry.isDirectory() && file.isDirectory();
+
+            if (! isFolder && ! file.hasFileExtension ("preset"))
+                continue;
+
+            auto name = file.getFileName();
+            auto key = sortKeyOf (name);
+            entries.push_back ({ std::move (file), std::move (name), std::move (key), ! isFolder });
+        }
+
+        // A merge sort stays within the range whatever names the disk holds.
+        std::stable_sort (entries.begin(), entries.end(), scanOrderLess);
+
+        for (const auto& entry : entries)
+        {
+            if (! entry.isPreset)
+            {
+                node.appendChild (scanDirectory (entry.file, context), nullptr);
+                continue;
+            }
+
+            juce::ValueTree preset (presetType);
+            preset.setProperty (nameProperty, entry.name, nullptr);
+            preset.setProperty (pathProperty, entry.file.getFullPathName(), nullptr);
+            node.appendChild (preset, nullptr);
+        }
+
+        context.ancestors.pop_back();
+        return node;
+    }
+}
 
 namespace quenwick
 {
@@ -22,6 +259,286 @@ Menu::Menu (const juce::String& code,
 
 Menu::~Menu() = default;
 
-void Menu::loadPresets() {}
-void Menu::loadDefaultPreset() { pendingPreset = {}; }
+//==============================================================================
+juce::File Menu::getDirectory (DirectoryType type)
+{
+    juce::File result;
+
+    switch (type)
+    {
+        case ApplicationDirectory:
+            result = applicationDirectory;
+            break;
+
+        case FactoryPresets:
+        case ArtistPresets:
+            // Without an application directory there is no place for its sub-folders; a child
+            // of the empty path would land in the file system's root.
+            if (applicationDirectory.getFullPathName().isEmpty())
+                return {};
+
+            if (! applicationDirectory.exists())
+                applicationDirectory.createDirectory();
+
+            result = applicationDirectory.getChildFile ("Presets")
+                                         .getChildFile (type == FactoryPresets ? "Factory" : "Artists");
+            break;
+
+        case UserPresets:
+            result = userPresetDirectory;
+            break;
+
+        default:
+            break;
+    }
+
+    if (result.getFullPathName().isNotEmpty() && ! result.exists())
+        result.createDirectory();
+
+    return result;
+}
+
+void Menu::loadPresets()
+{
+    const auto applicationDir = getDirectory (ApplicationDirectory);
+    const auto cacheFile = applicationDir.getFullPathName().isNotEmpty() ? applicationDir.getChildFile (cacheFileName)
+                                                                         : juce::File();
+
+    if (cacheFile.existsAsFile())
+    {
+        // Only the root's tag outlives the rebuild below, so the rest is never turned into a tree.
+        if (auto root = readCacheFile (cacheFile))
+            filesTree = juce::ValueTree (juce::Identifier (root->getTagName()));
+        else
+            filesTree = juce::ValueTree (filesType);
+    }
+    else
+    {
+        savePresets();
+    }
+
+    // The cache could not be created: the tree still has to hold what the folders hold.
+    if (! filesTree.isValid())
+        filesTree = juce::ValueTree (filesType);
+
+    const auto fresh = getCurrentDirectoriesValueTree();
+    filesTree.copyPropertiesAndChildrenFrom (fresh, nullptr);
+
+    if (auto defaultTree = getDefaultTree(); defaultTree.isValid())
+    {
+        auto factoryRoot = getCategoryTree (Factory);
+        factoryRoot.moveChild (factoryRoot.indexOf (defaultTree), 0, nullptr);
+    }
+
+    savePresets();
+}
+
+void Menu::savePresets()
+{
+    const auto applicationDir = getDirectory (ApplicationDirectory);
+
+    if (applicationDir.getFullPathName().isEmpty())
+        return;
+
+    const auto cacheFile = applicationDir.getChildFile (cacheFileName);
+
+    // A missing cache starts the tree; the write below creates the file whole, never empty
+    // first. A tree that already lists presets is kept: a cache that cannot be created
+    // (read-only folder, a directory of that name) must not hide the presets on disk.
+    if (! cacheFile.existsAsFile() && (! filesTree.isValid() || filesTree.getNumChildren() == 0))
+        filesTree = juce::ValueTree (filesType);
+
+    if (! filesTree.isValid())
+        return;
+
+    if (auto xml = filesTree.createXml())
+    {
+        juce::MemoryOutputStream text;
+        xml->writeTo (text, juce::XmlElement::TextFormat());
+        replaceFileAtomically (cacheFile, text.getData(), text.getDataSize());
+    }
+}
+
+juce::ValueTree Menu::getCurrentDirectoriesValueTree()
+{
+    juce::ValueTree result (filesType);
+
+    const std::pair<const char*, DirectoryType> categories[] = { { "Factory", FactoryPresets },
+                                                                 { "Artists", ArtistPresets },
+                                                                 { "User", UserPresets } };
+
+    for (const auto& [name, type] : categories)
+    {
+        juce::ValueTree category (name);
+        category.appendChild (getFileTreeFromDirectory (getDirectory (type)), nullptr);
+        result.appendChild (category, nullptr);
+    }
+
+    return result;
+}
+
+juce::ValueTree Menu::getFileTreeFromDirectory (const juce::File& directory)
+{
+    ScanContext context;
+    return scanDirectory (directory, context);
+}
+
+juce::ValueTree Menu::getCategoryTree (Category category)
+{
+    const char* type = category == User ? "User" : category == Artists ? "Artists" : "Factory";
+    return filesTree.getChildWithName (type).getChild (0);
+}
+
+juce::ValueTree Menu::getDefaultTree()
+{
+    return getCategoryTree (Factory).getChildWithProperty (nameProperty, defaultPresetName + ".preset");
+}
+
+//==============================================================================
+juce::File Menu::getPresetFile (juce::ValueTree node)
+{
+    auto relative = "/" + node[nameProperty].toString();
+
+    for (auto parent = node.getParent(); parent.isValid() && parent.hasType (presetsType); parent = parent.getParent())
+        relative = "/" + parent[nameProperty].toString() + relative;
+
+    const auto category = getCategoryOfValueTree (node);
+    const auto type = category == Factory ? FactoryPresets : category == Artists ? ArtistPresets : UserPresets;
+
+    relative = relative.fromFirstOccurrenceOf (getDirectory (type).getFileNameWithoutExtension(), false, true);
+
+    auto result = juce::File (getDirectory (type).getFullPathName() + relative);
+
+    if (! result.hasFileExtension ("preset"))
+    {
+        const auto name = result.getFileName();
+        const auto base = name.containsChar ('.') ? name.upToLastOccurrenceOf (".", false, false) : name;
+        result = result.getSiblingFile (base + ".preset");
+    }
+
+    return result;
+}
+
+Menu::Category Menu::getCategoryOfValueTree (juce::ValueTree node)
+{
+    if (node.isAChildOf (getCategoryTree (Factory)))
+        return Factory;
+
+    if (node.isAChildOf (getCategoryTree (Artists)))
+        return Artists;
+
+    return User;
+}
+
+void Menu::loadPresetFile (const juce::File& file)
+{
+    juce::MemoryBlock bytes;
+
+    if (! readRegularFile (file, maxPresetFileSize, bytes))
+        return;
+
+    auto* owner = dynamic_cast<MenuAudioProcessor*> (processor);
+
+    if (owner == nullptr)
+        return;
+
+    // One lock around the restore and the "path" write: a host saving on another thread
+    // sees the state before the load or after it with its path, never in between.
+    const juce::ScopedLock sl (owner->stateLock);
+    auto& state = owner->getProcessorState();
+    const auto before = state.state;
+
+    owner->setStateInformation (bytes.getData(), (int) bytes.getSize());
+
+    // Bytes that hold no tree leave the state as it was; it must not claim this file then.
+    if (state.state.isValid() && state.state != before)
+        state.state.setProperty (pathProperty, file.getFullPathName(), nullptr);
+}
+
+void Menu::loadPreset (const juce::ValueTree& node)
+{
+    currentPreset = node;
+    pendingPreset = {};
+
+    const auto file = getPresetFile (currentPreset);
+
+    if (file.existsAsFile())
+        loadPresetFile (file);
+}
+
+void Menu::loadDefaultPreset()
+{
+    pendingPreset = {};
+
+    if (const auto factoryRoot = getCategoryTree (Factory); factoryRoot.getNumChildren() > 0)
+    {
+        if (const auto defaultTree = getDefaultTree(); defaultTree.isValid())
+            loadPreset (defaultTree);
+
+        return;
+    }
+
+    auto userRoot = getCategoryTree (User);
+
+    if (userRoot.getNumChildren() > 0)
+    {
+        currentPreset = userRoot.getChild (0);
+        return;
+    }
+
+    juce::ValueTree placeholder (presetType);
+    placeholder.setProperty (nameProperty, "Unnamed.preset", nullptr);
+
+    if (userRoot.isValid())
+        userRoot.appendChild (placeholder, nullptr);
+
+    currentPreset = placeholder;
+}
+
+void Menu::changeName (const juce::String& newName)
+{
+    const auto folder = getPresetFile (currentPreset).getParentDirectory();
+
+    // On a case-sensitive file system the file must carry the name as typed, or the save
+    // would write a file other than the one "path" names.
+   #if JUCE_MAC
+    const auto fileName = newName.toLowerCase();
+   #else
+    const auto& fileName = newName;
+   #endif
+
+    const auto target = folder.getChildFile (fileName + ".preset");
+
+    juce::ValueTree pending (presetType);
+    pending.setProperty (nameProperty, newName, nullptr);
+    pending.setProperty (pathProperty, target.getFullPathName(), nullptr);
+    pendingPreset = pending;
+}
+
+juce::ValueTree Menu::findChildWithPath (juce::ValueTree& tree, const juce::String& path)
+{
+    if (path.isEmpty())
+        return {};
+
+    for (auto child : tree)
+    {
+        if (child.getNumChildren() > 0)
+        {
+            if (auto found = findChildWithPath (child, path); found.isValid())
+                return found;
+        }
+        else if (child[pathProperty].toString() == path)
+        {
+            return child;
+        }
+    }
+
+    return {};
+}
+} // namespace quenwick
+
+//==============================================================================
+int comparator::compareElements (const juce::ValueTree& first, const juce::ValueTree& second) const
+{
+    return compareSortKeys (sortKeyOf (first["name"].toString()), sortKeyOf (second["name"].toString()));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "presets/safeXml.h"
 #include "processor/StateBytes.h"
 #include "tests/support/TempHome.h"
 #include "tests/unit/ProcessorHelpers.h"
@@ -269,4 +270,25 @@ TEST (StateDecoding, LegacyTextThatIsNotUtf8IsNoContainer)
 
     const auto decoded = decodeState (out.getData(), (int) out.getDataSize());
     EXPECT_EQ (decoded.legacy, nullptr);
+}
+
+TEST (StateDecoding, LegacyTextNestedAbsurdlyDeepIsRefusedWithoutCrashing)
+{
+    juce::String xml ("<x rate1=\"90\">");
+    for (int i = 0; i < 300000; ++i)
+        xml << "<a>";
+
+    juce::MemoryOutputStream out;
+    out.writeInt (0x21324356);
+    out.writeInt ((int) xml.getNumBytesAsUTF8());
+    out.write (xml.toRawUTF8(), xml.getNumBytesAsUTF8());
+
+    const auto decoded = decodeState (out.getData(), (int) out.getDataSize());
+    EXPECT_EQ (decoded.legacy, nullptr);
+
+    // Stray end tags in front cannot hide the nesting that follows them.
+    juce::String sneaky;
+    for (int i = 0; i < 400000; ++i)
+        sneaky << "</a>";
+    EXPECT_EQ (quenwick::parseXmlSafely (sneaky + xml), nullptr);
 }
