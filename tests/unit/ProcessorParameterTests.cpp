@@ -52,7 +52,9 @@ TEST_F (ProcessorParameters, AreTwelveInHostOrderWithNamesRangesAndDefaults)
         EXPECT_EQ (i >= 8, dynamic_cast<juce::AudioParameterBool*> (p) != nullptr) << e.id;
 
         if (i < 8)
+        {
             EXPECT_EQ (p->getNormalisableRange().interval, 0.0f);
+        }
 
         // A default that does not survive the normalised round trip (60 in 19..90) reads
         // back one float step off, as JUCE stores every value normalised.
@@ -91,8 +93,17 @@ TEST_F (ProcessorParameters, LayoutRuleAcceptsOnlyEqualMonoOrStereoMainBuses)
     EXPECT_FALSE (processor.checkBusesLayoutSupported (noInput));
 }
 
-TEST_F (ProcessorParameters, BusesAreNamedStereoInputAndOutput)
+TEST_F (ProcessorParameters, FixedAnswersBusesAndOneProgram)
 {
+    EXPECT_EQ (processor.getName(), "Marlinet");
+    EXPECT_FALSE (processor.acceptsMidi() || processor.producesMidi() || processor.isMidiEffect());
+    EXPECT_EQ (processor.getTailLengthSeconds(), 0.0);
+    EXPECT_TRUE (processor.hasEditor());
+    EXPECT_EQ (processor.getNumPrograms(), 1);
+    processor.setCurrentProgram (3);
+    EXPECT_EQ (processor.getCurrentProgram(), 0);
+    EXPECT_EQ (processor.getProgramName (7), "Marlinet");
+
     ASSERT_EQ (processor.getBusCount (true), 1);
     ASSERT_EQ (processor.getBusCount (false), 1);
     EXPECT_EQ (processor.getBus (true, 0)->getName(), "Input");
