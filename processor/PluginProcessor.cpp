@@ -80,8 +80,8 @@ float MarlinetAudioProcessor::rawValue (const char* id) const
 
 double MarlinetAudioProcessor::hostTempo()
 {
-    if (auto* playHead = getPlayHead())
-        if (const auto position = playHead->getPosition())
+    if (auto* host = getPlayHead())
+        if (const auto position = host->getPosition())
             if (const auto bpm = position->getBpm())
                 if (std::isfinite (*bpm))
                     return *bpm;
