@@ -9,22 +9,27 @@ TempHome::TempHome()
     root.createDirectory();
     dataHome = root.getChildFile (".local/share");
 
-    oldHome = juce::SystemStats::getEnvironmentVariable ("HOME", {});
-    hadDataHome = std::getenv ("XDG_DATA_HOME") != nullptr;
-    oldDataHome = juce::SystemStats::getEnvironmentVariable ("XDG_DATA_HOME", {});
+    const std::map<std::string, juce::File> redirected { { "HOME", root },
+                                                         { "XDG_DATA_HOME", dataHome },
+                                                         { "XDG_CONFIG_HOME", root.getChildFile (".config") } };
 
-    setenv ("HOME", root.getFullPathName().toRawUTF8(), 1);
-    setenv ("XDG_DATA_HOME", dataHome.getFullPathName().toRawUTF8(), 1);
+    for (const auto& [name, folder] : redirected)
+    {
+        const char* old = std::getenv (name.c_str());
+        saved[name] = old != nullptr ? std::optional<std::string> (old) : std::nullopt;
+        setenv (name.c_str(), folder.getFullPathName().toRawUTF8(), 1);
+    }
 }
 
 TempHome::~TempHome()
 {
-    setenv ("HOME", oldHome.toRawUTF8(), 1);
-
-    if (hadDataHome)
-        setenv ("XDG_DATA_HOME", oldDataHome.toRawUTF8(), 1);
-    else
-        unsetenv ("XDG_DATA_HOME");
+    for (const auto& [name, value] : saved)
+    {
+        if (value)
+            setenv (name.c_str(), value->c_str(), 1);
+        else
+            unsetenv (name.c_str());
+    }
 
     root.deleteRecursively();
 }

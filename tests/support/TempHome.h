@@ -2,8 +2,12 @@
 
 #include <juce_core/juce_core.h>
 
-/** Points HOME and XDG_DATA_HOME at a fresh temporary folder for the life of the object,
-    so no test ever touches the real home or system preset folders. */
+#include <map>
+#include <optional>
+#include <string>
+
+/** Points HOME, XDG_DATA_HOME and XDG_CONFIG_HOME at a fresh temporary folder for the life
+    of the object, so no test ever touches the real home or system preset folders. */
 class TempHome
 {
 public:
@@ -18,6 +22,5 @@ public:
     juce::File userPresetDirectory() const;
 
 private:
-    juce::String oldHome, oldDataHome;
-    bool hadDataHome = false;
+    std::map<std::string, std::optional<std::string>> saved;
 };
