@@ -96,13 +96,16 @@ TEST_F (Tremolo, MatchesTheReferenceInStereoMonoCentredAndLinked)
     for (int block = 0; block < 3; ++block)
         expectBlockMatchesReference (2, 300 + block, block);
 
+    // Depths and volumes that are no powers of two: every rounding step shows.
     setParameter (processor, "pan1", 0.0f);
     setParameter (processor, "pan2", 0.0f);
-    setParameter (processor, "depth2", 0.8f);
+    setParameter (processor, "depth2", 0.83f);
+    setParameter (processor, "volume2", 1.37f);
     expectBlockMatchesReference (2, 500, 3);
 
     setParameter (processor, "link", 1.0f);
     setParameter (processor, "volume1", 1.7f);
+    setParameter (processor, "depth1", 0.61f);
     expectBlockMatchesReference (2, 500, 4);
 
     // Mono uses both sections on its one channel, whatever the pans.
