@@ -3,218 +3,109 @@
 using namespace commandstest;
 namespace commands = quenwick::commands;
 using quenwick::Menu;
+using quenwick::MenuComponent;
 
-TEST_F (CommandsTest, DeleteRemovesTheFileRebuildsTheTreeAndLoadsTheDefaultPreset)
+TEST_F (CommandsTest, DeleteRefusesAllButAUserPresetWhoseOwnFileLiesInsideTheUserFolder)
 {
-    store().loadPreset (preset ("Lead.preset"));
-    ASSERT_FLOAT_EQ (currentDepth(), 0.3f);
-
-    EXPECT_TRUE (commands::deleteCurrentPreset (store()));
-
-    EXPECT_FALSE (user ("Lead.preset").exists());
-    EXPECT_FALSE (preset ("Lead.preset").isValid());
-    EXPECT_TRUE (preset ("Pad.preset").isValid());
-    EXPECT_EQ (store().currentPreset, store().getDefaultTree());
-    EXPECT_FLOAT_EQ (currentDepth(), 0.6f);
-}
-
-TEST_F (CommandsTest, DeleteOfAPresetWhoseFileHasGoneStillRemovesItsNode)
-{
-    store().loadPreset (preset ("Soft.preset"));
-    ASSERT_TRUE (user ("Keys/Soft.preset").deleteFile());
-
-    EXPECT_TRUE (commands::deleteCurrentPreset (store()));
-
-    EXPECT_FALSE (preset ("Soft.preset").isValid());
-    EXPECT_EQ (childNames (folder ("Keys")), juce::StringArray ({ "Pad.preset" }));
-}
-
-TEST_F (CommandsTest, DeleteRefusesFactoryPresetsFoldersAndThePlaceholder)
-{
-    // A folder maps to a file named after it beside it; that file is not the folder's to delete.
-    const auto namesake = user ("Keys.preset");
-    writePreset (namesake, 0.5f);
-    store().loadPresets();
-
-    const auto refuses = [this] (const juce::ValueTree& node)
-    {
-        store().currentPreset = node;
-        EXPECT_FALSE (commands::isDeletablePreset (store(), node)) << node.toXmlString();
-        EXPECT_FALSE (commands::deleteCurrentPreset (store()));
-        EXPECT_EQ (store().currentPreset, node);
-    };
-
-    refuses (preset ("Bright.preset"));
-    refuses (folder ("Keys"));
-    refuses (store().getCategoryTree (Menu::User));
-    refuses ({});
-
-    juce::ValueTree placeholder ("preset");
-    placeholder.setProperty ("name", "Unnamed.preset", nullptr);
-    store().getCategoryTree (Menu::User).appendChild (placeholder, nullptr);
-    writePreset (user ("Unnamed.preset"), 0.5f);
-    refuses (placeholder);
-
-    EXPECT_TRUE (factory ("Bright.preset").existsAsFile());
-    EXPECT_TRUE (namesake.existsAsFile());
-    EXPECT_TRUE (user ("Unnamed.preset").existsAsFile());
-    EXPECT_TRUE (folder ("Keys").isValid());
-}
-
-TEST_F (CommandsTest, DeleteNeverReachesAFileOutsideTheUserFolderOrOneItsPathDoesNotName)
-{
-    auto userRoot = store().getCategoryTree (Menu::User);
-
-    // A name that climbs out of the user folder, with a "path" that agrees with it.
-    const auto outside = home.root.getChildFile ("outside.preset");
-    writePreset (outside, 0.5f);
-    const auto climbing = home.userPresetDirectory().getFullPathName() + "/../../outside.preset";
-    juce::ValueTree escaping ("preset");
-    escaping.setProperty ("name", "../../outside.preset", nullptr);
-    escaping.setProperty ("path", climbing, nullptr);
-    userRoot.appendChild (escaping, nullptr);
-
-    // A user folder that is a link to somewhere else.
+    // Besides Factory presets and folders: the placeholder (with a file of its name), a linked user folder,
+    // a name climbing out to a folder named like the user folder plus "X" (its "path" agreeing) and a node
+    // whose "path" names another file than its place does. A folder's name-sake file stays.
     const auto elsewhere = home.root.getChildFile ("elsewhere");
-    writePreset (elsewhere.getChildFile ("Linked.preset"), 0.5f);
+    const auto climbing = "../" + home.userPresetDirectory().getFileName() + "X/outside.preset";
+    const auto outside = home.userPresetDirectory().getChildFile (climbing);
+    for (const auto& file : { user ("Keys.preset"), elsewhere.getChildFile ("Linked.preset"), outside })
+        writePreset (file, 0.5f);
     ASSERT_TRUE (elsewhere.createSymbolicLink (user ("Linked"), true));
     store().loadPresets();
-    userRoot = store().getCategoryTree (Menu::User);
-    userRoot.appendChild (escaping.createCopy(), nullptr);
-    const auto linked = preset ("Linked.preset");
-    ASSERT_TRUE (linked.isValid());
-
-    // A node whose "path" names another file than the one its place in the tree names.
+    auto userRoot = store().getCategoryTree (Menu::User);
+    juce::ValueTree placeholder ("preset"), escaping ("preset");
+    placeholder.setProperty ("name", "Unnamed.preset", nullptr);
+    escaping.setProperty ("name", climbing, nullptr);
+    escaping.setProperty ("path", home.userPresetDirectory().getFullPathName() + "/" + climbing, nullptr);
+    userRoot.appendChild (placeholder, nullptr);
+    userRoot.appendChild (escaping, nullptr);
+    writePreset (user ("Unnamed.preset"), 0.5f);
     auto mismatched = preset ("Lead.preset");
     mismatched.setProperty ("path", user ("Keys/Pad.preset").getFullPathName(), nullptr);
-
-    for (const auto& node : { findNode (store().filesTree, "preset", "../../outside.preset"), linked, mismatched })
+    ASSERT_TRUE (preset ("Linked.preset").isValid());
+    const juce::ValueTree refused[] { preset ("Bright.preset"), folder ("Keys"), userRoot, {}, placeholder,
+                                      escaping, preset ("Linked.preset"), mismatched };
+    for (const auto& node : refused)
     {
         store().currentPreset = node;
         EXPECT_FALSE (commands::deleteCurrentPreset (store())) << node.toXmlString();
+        EXPECT_EQ (store().currentPreset, node);
     }
+    for (const auto& node : { refused[0], refused[1], refused[2], refused[3], refused[4] }) // not even offered
+        EXPECT_FALSE (commands::isDeletablePreset (store(), node)) << node.toXmlString();
+    for (const auto& kept : { factory ("Bright.preset"), user ("Keys.preset"), user ("Unnamed.preset"), outside,
+                              elsewhere.getChildFile ("Linked.preset"), user ("Lead.preset"), user ("Keys/Pad.preset") })
+        EXPECT_TRUE (kept.existsAsFile()) << kept.getFullPathName();
+    EXPECT_TRUE (folder ("Keys").isValid());
+}
 
-    EXPECT_TRUE (outside.existsAsFile());
-    EXPECT_TRUE (elsewhere.getChildFile ("Linked.preset").existsAsFile());
+TEST_F (CommandsBarTest, ADeleteAnsweredNoDoesNothingAndYesDeletesRebuildsAndLoadsTheDefault)
+{
+    store().loadPreset (preset ("Lead.preset"));
+    bar->loadMenu (true);
+    bar->presetLabel->nameLabel.setText ("untouched", juce::dontSendNotification);
+    commands::deleteAnswered (*bar, 0);
+    EXPECT_EQ (shownName(), "untouched");
     EXPECT_TRUE (user ("Lead.preset").existsAsFile());
-    EXPECT_TRUE (user ("Keys/Pad.preset").existsAsFile());
+    commands::deleteAnswered (*bar, 1);
+    EXPECT_FALSE (user ("Lead.preset").exists() || preset ("Lead.preset").isValid());
+    EXPECT_TRUE (preset ("Pad.preset").isValid());
+    EXPECT_EQ (store().currentPreset, store().getDefaultTree());
+    EXPECT_EQ (shownName(), "Marlinet By Quenwick");
+    EXPECT_FLOAT_EQ (currentDepth(), 0.6f);
+    // A preset whose file has gone still loses its node.
+    store().loadPreset (preset ("Soft.preset"));
+    ASSERT_TRUE (user ("Keys/Soft.preset").deleteFile());
+    commands::deleteAnswered (*bar, 1);
+    EXPECT_EQ (childNames (folder ("Keys")), juce::StringArray ({ "Pad.preset" }));
 }
 
-TEST (CommandsPaths, LiesInsideComparesResolvedFolders)
+TEST_F (CommandsBarTest, PreviousAndNextStopAtTheEndsOfTheLevelAndRefreshTheBarEvenThere)
 {
-    const TempHome home;
-    const auto folder = home.root.getChildFile ("User");
-    folder.getChildFile ("Sub").createDirectory();
-
-    EXPECT_TRUE (commands::liesInside (folder.getChildFile ("a.preset"), folder));
-    EXPECT_TRUE (commands::liesInside (folder.getChildFile ("Sub/a.preset"), folder));
-    EXPECT_TRUE (commands::liesInside (folder.getChildFile ("Missing/a.preset"), folder));
-    EXPECT_FALSE (commands::liesInside (home.root.getChildFile ("a.preset"), folder));
-    EXPECT_FALSE (commands::liesInside (juce::File (folder.getFullPathName() + "/Sub/../../a.preset"), folder));
-    EXPECT_FALSE (commands::liesInside (home.root.getChildFile ("UserX/a.preset"), folder));
-    EXPECT_FALSE (commands::liesInside (juce::File(), folder));
-}
-
-TEST_F (CommandsTest, PreviousAndNextStopAtTheEndsOfTheLevel)
-{
+    bar->presetLabel->nameLabel.setText ("typed", juce::dontSendNotification);
+    press (MenuComponent::previousButton);
+    EXPECT_EQ (store().currentPreset, store().getDefaultTree());
+    EXPECT_EQ (shownName(), "Marlinet By Quenwick");
+    press (MenuComponent::nextButton);
+    EXPECT_EQ (shownName(), "Bright");
+    EXPECT_FLOAT_EQ (currentDepth(), 0.25f);
+    // Soft is the last child of Keys: no wrap-around to the first.
     auto& menu = store();
-    const auto first = menu.getDefaultTree();
-    ASSERT_EQ (menu.currentPreset, first);
-
-    EXPECT_FALSE (commands::stepToSibling (menu, -1));
-    EXPECT_EQ (menu.currentPreset, first);
-
-    EXPECT_TRUE (commands::stepToSibling (menu, +1));
-    EXPECT_EQ (menu.currentPreset, preset ("Bright.preset"));
-    EXPECT_FLOAT_EQ (currentDepth(), 0.25f);
-
-    // Bright is the Factory root's last child: no wrap-around to the first.
-    EXPECT_FALSE (commands::stepToSibling (menu, +1));
-    EXPECT_EQ (menu.currentPreset, preset ("Bright.preset"));
-    EXPECT_FLOAT_EQ (currentDepth(), 0.25f);
-
     menu.loadPreset (preset ("Soft.preset"));
     EXPECT_FALSE (commands::stepToSibling (menu, +1));
     EXPECT_TRUE (commands::stepToSibling (menu, -1));
     EXPECT_EQ (menu.currentPreset, preset ("Pad.preset"));
     EXPECT_FALSE (commands::stepToSibling (menu, -1));
-
+    // Stepping onto a folder selects it and loads nothing.
+    menu.loadPreset (preset ("Lead.preset"));
+    EXPECT_TRUE (commands::stepToSibling (menu, -1));
+    EXPECT_EQ (menu.currentPreset, folder ("Keys"));
+    EXPECT_FLOAT_EQ (currentDepth(), 0.3f);
     menu.currentPreset = {};
     EXPECT_FALSE (commands::stepToSibling (menu, +1));
 }
 
-TEST_F (CommandsTest, StepsOntoAFolderSelectTheFolderAndLoadNothing)
-{
-    store().loadPreset (preset ("Lead.preset"));
-    ASSERT_EQ (childNames (store().getCategoryTree (Menu::User)), juce::StringArray ({ "Keys", "Lead.preset" }));
-
-    EXPECT_TRUE (commands::stepToSibling (store(), -1));
-
-    EXPECT_EQ (store().currentPreset, folder ("Keys"));
-    EXPECT_FLOAT_EQ (currentDepth(), 0.3f);
-}
-
-TEST_F (CommandsTest, SwitchingSlotsStoresTheLeftStateAndAppliesTheOtherOne)
-{
-    auto& menu = store();
-    setParameter (*processor, ParameterIds::depth1, 0.5f);
-    menu.stateB = stateOf (*processor);
-    setParameter (*processor, ParameterIds::depth1, 0.1f);
-    ASSERT_EQ (menu.compareSlot, 0);
-
-    commands::switchToSlot (menu, 1);
-    EXPECT_EQ (menu.compareSlot, 1);
-    EXPECT_FLOAT_EQ (depthIn (menu.stateA), 0.1f);
-    EXPECT_FLOAT_EQ (currentDepth(), 0.5f);
-    EXPECT_TRUE (menu.stateChanged.load());
-
-    // Switching to the slot that is active already captures and applies nothing.
-    setParameter (*processor, ParameterIds::depth1, 0.2f);
-    const auto stateABefore = menu.stateA;
-    const auto stateBBefore = menu.stateB;
-    commands::switchToSlot (menu, 1);
-    EXPECT_EQ (menu.stateA, stateABefore);
-    EXPECT_EQ (menu.stateB, stateBBefore);
-    EXPECT_FLOAT_EQ (currentDepth(), 0.2f);
-
-    commands::switchToSlot (menu, 0);
-    EXPECT_EQ (menu.compareSlot, 0);
-    EXPECT_FLOAT_EQ (depthIn (menu.stateB), 0.2f);
-    EXPECT_FLOAT_EQ (currentDepth(), 0.1f);
-}
-
-TEST_F (CommandsTest, CopyFillsBothSlotsWithTheCurrentState)
-{
-    setParameter (*processor, ParameterIds::depth1, 0.35f);
-
-    commands::copyToBothSlots (store());
-
-    EXPECT_EQ (store().stateA, stateOf (*processor));
-    EXPECT_EQ (store().stateB, stateOf (*processor));
-}
-
-TEST_F (CommandsTest, LoadingAFileOutsideTheTreeChangesTheSoundButNotTheCurrentPreset)
+TEST_F (CommandsBarTest, ALoadedFileChangesTheSoundAndOnlyOneFromTheTreeBecomesCurrent)
 {
     const auto outside = home.root.getChildFile ("Downloads/Shared.preset");
     writePreset (outside, 0.55f);
-    setParameter (*processor, ParameterIds::depth1, 0.1f);
+    setDepth (0.1f);
     const auto current = store().currentPreset;
-
-    commands::loadChosenFile (store(), outside);
-
+    commands::loadChosenFile (*bar, juce::File()); // a cancelled chooser loads nothing
+    EXPECT_FLOAT_EQ (currentDepth(), 0.1f);
+    commands::loadChosenFile (*bar, outside);
+    pump (2 * MenuComponent::stateCheckIntervalMs + 30);
     EXPECT_FLOAT_EQ (currentDepth(), 0.55f);
     EXPECT_EQ (processor->apvts.state["path"].toString(), outside.getFullPathName());
     EXPECT_EQ (store().currentPreset, current);
-
-    // A cancelled chooser loads nothing.
-    setParameter (*processor, ParameterIds::depth1, 0.1f);
-    commands::loadChosenFile (store(), juce::File());
-    EXPECT_FLOAT_EQ (currentDepth(), 0.1f);
-}
-
-TEST (CommandsPages, TheManualsPageLiesOnTheHomeSite)
-{
-    const auto home = commands::homePage().toString (false);
-    EXPECT_TRUE (home.startsWith ("https://"));
-    EXPECT_EQ (commands::manualsPage().toString (false), home.trimCharactersAtEnd ("/") + "/pages/plug-in-manuals");
+    commands::loadChosenFile (*bar, user ("Keys/Pad.preset"));
+    pump (2 * MenuComponent::stateCheckIntervalMs + 30);
+    EXPECT_FLOAT_EQ (currentDepth(), 0.4f);
+    EXPECT_EQ (store().currentPreset, preset ("Pad.preset"));
+    EXPECT_EQ (shownName(), "Pad");
 }

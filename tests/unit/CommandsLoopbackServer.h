@@ -4,158 +4,73 @@
 
 #include <atomic>
 #include <csignal>
-#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
 
 /** A one-request-at-a-time HTTP server on 127.0.0.1 and an ephemeral port, for the update
-    check's tests: it records the raw request and answers with the bytes it was given,
-    optionally one byte at a time. Nothing here ever talks to another host. */
-class LoopbackServer : private juce::Thread
+    check's tests: it records the raw request and answers with the bytes it was given.
+    Nothing here ever talks to another host. */
+class LoopbackServer
 {
 public:
-    /** reply: the complete HTTP response to send; byteDelayMs > 0 sends it byte by byte;
-        answer false accepts the connection and never answers. */
-    explicit LoopbackServer (juce::MemoryBlock replyBytes, int byteDelayMs = 0, bool answer = true)
-        : juce::Thread ("loopback server"), reply (std::move (replyBytes)), delay (byteDelayMs), answers (answer)
+    /** byteDelayMs > 0 sends the reply one byte at a time; < 0 accepts and never answers. */
+    explicit LoopbackServer (const std::string& reply, int byteDelayMs = 0)
     {
-        // A client that hangs up mid-reply must not kill the test program.
-        std::signal (SIGPIPE, SIG_IGN);
-
-        if (listener.createListener (0, "127.0.0.1"))
-            startThread();
+        std::signal (SIGPIPE, SIG_IGN); // a client that hangs up mid-reply must not kill the tests
+        listener.createListener (0, "127.0.0.1");
+        thread = std::thread ([this, reply, byteDelayMs] { run (reply, byteDelayMs); });
     }
 
-    ~LoopbackServer() override
-    {
-        stopThread (5000);
-        listener.close();
-    }
-
-    int port() const { return listener.getBoundPort(); }
-    juce::String address() const { return "http://127.0.0.1:" + juce::String (port()); }
+    ~LoopbackServer() { stop = true; thread.join(); }
+    juce::String address() const { return "http://127.0.0.1:" + juce::String (listener.getBoundPort()); }
 
     /** The raw bytes of the last request (request line, headers and body). */
-    juce::MemoryBlock request() const
-    {
-        const juce::ScopedLock sl (lock);
-        return received;
-    }
+    std::string request() const { const std::lock_guard<std::mutex> held (lock); return received; }
+    std::atomic<int> requestsSeen { 0 };
 
-    int requestsSeen() const { return requests.load(); }
-
-    /** An HTTP/1.1 response with the given status line and body. */
-    static juce::MemoryBlock response (const juce::String& status, const juce::MemoryBlock& body)
+    static std::string response (const std::string& status, const std::string& body)
     {
-        juce::MemoryOutputStream out;
-        out << "HTTP/1.1 " << status << "\r\n"
-            << "Content-Type: text/plain\r\n"
-            << "Content-Length: " << (int) body.getSize() << "\r\n"
-            << "Connection: close\r\n\r\n";
-        out.write (body.getData(), body.getSize());
-        return out.getMemoryBlock();
-    }
-
-    static juce::MemoryBlock response (const juce::String& status, const char* body)
-    {
-        return response (status, juce::MemoryBlock (body, std::strlen (body)));
-    }
-
-    /** The number of a local port on which nobody listens. */
-    static int closedPort()
-    {
-        juce::StreamingSocket probe;
-        probe.createListener (0, "127.0.0.1");
-        const auto number = probe.getBoundPort();
-        probe.close();
-        return number;
+        return "HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string (body.size())
+             + "\r\nConnection: close\r\n\r\n" + body;
     }
 
 private:
-    void run() override
+    void run (const std::string& reply, int delay)
     {
-        while (! threadShouldExit())
+        while (! stop)
         {
-            if (listener.waitUntilReady (true, 50) != 1)
-                continue;
-
-            std::unique_ptr<juce::StreamingSocket> client (listener.waitForNextConnection());
-
+            std::unique_ptr<juce::StreamingSocket> client (listener.waitUntilReady (true, 50) == 1 ? listener.waitForNextConnection() : nullptr);
             if (client == nullptr)
                 continue;
-
-            ++requests;
-            serve (*client);
-        }
-    }
-
-    void serve (juce::StreamingSocket& client)
-    {
-        juce::MemoryBlock data;
-        int expectedTotal = -1;
-
-        // Read the head, then as many body bytes as Content-Length announces.
-        while (! threadShouldExit() && (expectedTotal < 0 || (int) data.getSize() < expectedTotal))
-        {
-            if (client.waitUntilReady (true, 50) != 1)
-                continue;
-
+            ++requestsSeen;
+            std::string data;
             char buffer[1024];
-            const auto n = client.read (buffer, (int) sizeof (buffer), false);
-
-            if (n <= 0)
-                break;
-
-            data.append (buffer, (size_t) n);
-
-            const auto text = data.toString();
-            const auto headEnd = text.indexOf ("\r\n\r\n");
-
-            if (expectedTotal < 0 && headEnd >= 0)
+            // Read the head, then as many body bytes as Content-Length announces.
+            for (auto expected = std::string::npos; ! stop && data.size() < expected;)
             {
-                int length = 0;
-
-                for (auto line : juce::StringArray::fromLines (text.substring (0, headEnd)))
-                    if (line.startsWithIgnoreCase ("Content-Length:"))
-                        length = line.fromFirstOccurrenceOf (":", false, false).trim().getIntValue();
-
-                expectedTotal = headEnd + 4 + length;
+                const auto ready = client->waitUntilReady (true, 50);
+                const auto n = ready == 1 ? client->read (buffer, (int) sizeof (buffer), false) : 0;
+                if (ready != 0 && n <= 0)
+                    break;
+                data.append (buffer, (size_t) n);
+                if (const auto end = data.find ("\r\n\r\n"); expected == std::string::npos && end != std::string::npos)
+                    expected = end + 4 + (size_t) juce::String (data.substr (0, end)).toLowerCase()
+                                                      .fromFirstOccurrenceOf ("content-length:", false, false).getIntValue();
             }
-        }
-
-        {
-            const juce::ScopedLock sl (lock);
-            received = data;
-        }
-
-        if (! answers)
-        {
-            while (! threadShouldExit())
-                wait (20);
-
-            return;
-        }
-
-        const auto* bytes = static_cast<const char*> (reply.getData());
-
-        if (delay <= 0)
-        {
-            client.write (bytes, (int) reply.getSize());
-            return;
-        }
-
-        for (size_t i = 0; i < reply.getSize() && ! threadShouldExit(); ++i)
-        {
-            if (client.write (bytes + i, 1) != 1)
-                return;
-
-            wait (delay);
+            { const std::lock_guard<std::mutex> held (lock); received = data; }
+            if (delay == 0)
+                client->write (reply.data(), (int) reply.size());
+            for (size_t i = 0; delay > 0 && i < reply.size() && ! stop && client->write (reply.data() + i, 1) == 1; ++i)
+                juce::Thread::sleep (delay);
+            while (delay < 0 && ! stop)
+                juce::Thread::sleep (20);
         }
     }
 
     juce::StreamingSocket listener;
-    const juce::MemoryBlock reply;
-    const int delay;
-    const bool answers;
-    juce::CriticalSection lock;
-    juce::MemoryBlock received;
-    std::atomic<int> requests { 0 };
+    std::atomic<bool> stop { false };
+    mutable std::mutex lock;
+    std::string received;
+    std::thread thread;
 };

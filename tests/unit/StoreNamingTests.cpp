@@ -10,154 +10,106 @@ namespace
     {
         void SetUp() override
         {
-            writeFile (home.factoryDirectory().getChildFile ("Bass/Deep.preset"));
-            writeFile (home.factoryDirectory().getChildFile ("Bass/Sub/Low.preset"));
+            for (auto* path : { "Bass/Deep.preset", "Bass/Sub/Low.preset" })
+                writeFile (home.factoryDirectory().getChildFile (path));
             writeFile (home.artistDirectory().getChildFile ("Guest/A/B/C/Solo.preset"));
-            writeFile (home.userPresetDirectory().getChildFile ("Lead.preset"));
-            writeFile (home.userPresetDirectory().getChildFile ("Keys/Organ.preset"));
+            for (auto* path : { "Lead.preset", "Keys/Organ.preset" })
+                writeFile (home.userPresetDirectory().getChildFile (path));
             menu.loadPresets();
         }
 
-        juce::ValueTree root (quenwick::Menu::Category c) { return menu.getCategoryTree (c); }
-        juce::ValueTree child (juce::ValueTree node, const char* name) { return node.getChildWithProperty ("name", name); }
-
-        juce::ValueTree deep()  { return child (child (root (quenwick::Menu::Factory), "Bass"), "Deep.preset"); }
-        juce::ValueTree solo()  { return child (child (child (child (child (root (quenwick::Menu::Artists), "Guest"), "A"), "B"), "C"), "Solo.preset"); }
-        juce::ValueTree organ() { return child (child (root (quenwick::Menu::User), "Keys"), "Organ.preset"); }
+        /** The node at the names below the category's root. */
+        juce::ValueTree at (Menu::Category c, std::initializer_list<const char*> names)
+        {
+            auto node = menu.getCategoryTree (c);
+            for (auto* name : names)
+                node = node.getChildWithProperty ("name", name);
+            return node;
+        }
     };
 }
 
-TEST_F (Naming, PresetNodesMapToTheirFilesInEveryCategory)
+TEST_F (Naming, NodesMapToFilesByTheirNamesAndToCategoriesByTheirRoot)
 {
-    ASSERT_TRUE (deep().isValid());
-    EXPECT_EQ (menu.getPresetFile (deep()), home.factoryDirectory().getChildFile ("Bass/Deep.preset"));
-    EXPECT_EQ (menu.getPresetFile (solo()), home.applicationDirectory().getChildFile ("Presets/Artists/Guest/A/B/C/Solo.preset"));
-    EXPECT_EQ (menu.getPresetFile (child (root (quenwick::Menu::User), "Lead.preset")), home.userPresetDirectory().getChildFile ("Lead.preset"));
+    const auto user = home.userPresetDirectory(), besideUser = user.getSiblingFile ("User.preset");
+    auto keys = at (Menu::User, { "Keys" });
+    auto inKeys = [&keys] (const char* name) { auto node = presetNode (name); keys.appendChild (node, nullptr); return node; };
+    auto moved = at (Menu::Factory, { "Bass", "Deep.preset" });
+    moved.setProperty ("path", "/somewhere/else.preset", nullptr);   // the file comes from the names, never from "path"
 
-    // The file comes from the names, never from "path".
-    auto moved = deep();
-    moved.setProperty ("path", "/somewhere/else.preset", nullptr);
-    EXPECT_EQ (menu.getPresetFile (moved), home.factoryDirectory().getChildFile ("Bass/Deep.preset"));
+    const std::tuple<juce::ValueTree, juce::File, Menu::Category> cases[] = {
+        { moved, home.factoryDirectory().getChildFile ("Bass/Deep.preset"), Menu::Factory },
+        { at (Menu::Artists, { "Guest", "A", "B", "C", "Solo.preset" }), home.applicationDirectory().getChildFile ("Presets/Artists/Guest/A/B/C/Solo.preset"), Menu::Artists },
+        { at (Menu::User, { "Lead.preset" }), user.getChildFile ("Lead.preset"), Menu::User },
+        { at (Menu::Factory, { "Bass" }), home.factoryDirectory().getChildFile ("Bass.preset"), Menu::Factory },   // a folder's sibling file
+        { inKeys ("Mix.old"), user.getChildFile ("Keys/Mix.preset"), Menu::User },
+        { inKeys ("LOUD.PRESET"), user.getChildFile ("Keys/LOUD.PRESET"), Menu::User },
+        { inKeys ("Plain"), user.getChildFile ("Keys/Plain.preset"), Menu::User },
+        // Roots, detached and invalid nodes fall back beside the user directory and count as User.
+        { menu.getCategoryTree (Menu::Factory), besideUser, Menu::User },
+        { menu.getCategoryTree (Menu::Artists), besideUser, Menu::User },
+        { menu.getCategoryTree (Menu::User), besideUser, Menu::User },
+        { {}, besideUser, Menu::User },
+        { presetNode ("Lonely.preset"), besideUser, Menu::User },
+        // Text after "user" (any case) in a detached node's name is appended to the user directory's path.
+        { presetNode ("superUSER/x.preset"), user.getChildFile ("x.preset"), Menu::User },
+    };
+
+    for (const auto& [node, file, category] : cases)
+    {
+        EXPECT_EQ (menu.getPresetFile (node), file) << node["name"].toString();
+        EXPECT_EQ (menu.getCategoryOfValueTree (node), category) << node["name"].toString();
+    }
+    EXPECT_EQ (menu.getCategoryOfValueTree (menu.filesTree.getChildWithName ("Factory")), Menu::User);
 }
 
-TEST_F (Naming, FoldersAndNamesWithoutThePresetExtensionMapToASiblingPresetFile)
+TEST_F (Naming, ChangeNameReplacesThePendingPresetWithOneInTheCurrentPresetsFolder)
 {
-    EXPECT_EQ (menu.getPresetFile (child (root (quenwick::Menu::Factory), "Bass")), home.factoryDirectory().getChildFile ("Bass.preset"));
-
-    auto keys = child (root (quenwick::Menu::User), "Keys");
-    auto mix = presetNode ("Mix.old");
-    keys.appendChild (mix, nullptr);
-    EXPECT_EQ (menu.getPresetFile (mix), home.userPresetDirectory().getChildFile ("Keys/Mix.preset"));
-
-    auto upper = presetNode ("LOUD.PRESET");
-    keys.appendChild (upper, nullptr);
-    EXPECT_EQ (menu.getPresetFile (upper), home.userPresetDirectory().getChildFile ("Keys/LOUD.PRESET"));
-
-    auto plain = presetNode ("Plain");
-    keys.appendChild (plain, nullptr);
-    EXPECT_EQ (menu.getPresetFile (plain), home.userPresetDirectory().getChildFile ("Keys/Plain.preset"));
-}
-
-TEST_F (Naming, RootsDetachedAndInvalidNodesFallBackBesideTheUserDirectory)
-{
-    const auto besideUser = home.userPresetDirectory().getSiblingFile ("User.preset");
-
-    EXPECT_EQ (menu.getPresetFile (root (quenwick::Menu::Factory)), besideUser);
-    EXPECT_EQ (menu.getPresetFile (root (quenwick::Menu::User)), besideUser);
-    EXPECT_EQ (menu.getPresetFile ({}), besideUser);
-    EXPECT_EQ (menu.getPresetFile (presetNode ("Lonely.preset")), besideUser);
-
-    // Text after "user" (any case) in a detached node's name is appended to the user directory's path.
-    EXPECT_EQ (menu.getPresetFile (presetNode ("superUSER/x.preset")), home.userPresetDirectory().getChildFile ("x.preset"));
-}
-
-TEST_F (Naming, CategoriesFollowTheRootANodeLiesBelow)
-{
-    EXPECT_EQ (menu.getCategoryOfValueTree (deep()), quenwick::Menu::Factory);
-    EXPECT_EQ (menu.getCategoryOfValueTree (solo()), quenwick::Menu::Artists);
-    EXPECT_EQ (menu.getCategoryOfValueTree (organ()), quenwick::Menu::User);
-
-    EXPECT_EQ (menu.getCategoryOfValueTree (root (quenwick::Menu::Factory)), quenwick::Menu::User);
-    EXPECT_EQ (menu.getCategoryOfValueTree (root (quenwick::Menu::Artists)), quenwick::Menu::User);
-    EXPECT_EQ (menu.getCategoryOfValueTree (menu.filesTree.getChildWithName ("Factory")), quenwick::Menu::User);
-    EXPECT_EQ (menu.getCategoryOfValueTree (presetNode ("Detached.preset")), quenwick::Menu::User);
-    EXPECT_EQ (menu.getCategoryOfValueTree ({}), quenwick::Menu::User);
-}
-
-TEST_F (Naming, ChangeNameTargetsTheCurrentPresetsFolderWithTheTypedName)
-{
-    menu.currentPreset = organ();
+    const auto pathOf = [this] (const juce::String& name) { return home.userPresetDirectory().getChildFile (name).getFullPathName(); };
+    menu.currentPreset = at (Menu::User, { "Keys", "Organ.preset" });
     menu.changeName ("Warm Pad");
-
     const auto pending = menu.pendingPreset;
     EXPECT_TRUE (pending.hasType ("preset"));
     EXPECT_FALSE (pending.getParent().isValid());
     EXPECT_EQ (pending["name"].toString(), "Warm Pad");
    #if JUCE_MAC
-    EXPECT_EQ (pending["path"].toString(), home.userPresetDirectory().getChildFile ("Keys/warm pad.preset").getFullPathName());
+    EXPECT_EQ (pending["path"].toString(), pathOf ("Keys/warm pad.preset"));
    #else
-    // Case-sensitive file systems: "path" must name the file the save will write.
-    EXPECT_EQ (pending["path"].toString(), home.userPresetDirectory().getChildFile ("Keys/Warm Pad.preset").getFullPathName());
-    auto placed = presetNode (pending["name"].toString() + ".preset");
-    child (root (quenwick::Menu::User), "Keys").appendChild (placed, nullptr);
+    // Case-sensitive file systems: "path" names exactly the file the save will write.
+    EXPECT_EQ (pending["path"].toString(), pathOf ("Keys/Warm Pad.preset"));
+    auto placed = presetNode ("Warm Pad.preset");
+    at (Menu::User, { "Keys" }).appendChild (placed, nullptr);
     EXPECT_EQ (menu.getPresetFile (placed).getFullPathName(), pending["path"].toString());
    #endif
 
-    // The previous pending node is replaced, not changed.
-    menu.currentPreset = deep();
-    menu.changeName ("Other");
-    EXPECT_EQ (pending["name"].toString(), "Warm Pad");
-    EXPECT_EQ (menu.pendingPreset["path"].toString(), home.factoryDirectory().getChildFile ("Bass/Other.preset").getFullPathName());
-}
-
-TEST_F (Naming, ChangeNameWithAnEmptyNameOrNoCurrentPreset)
-{
-    menu.currentPreset = organ();
     menu.changeName ({});
+    EXPECT_EQ (pending["name"].toString(), "Warm Pad");   // replaced, not changed
     EXPECT_EQ (menu.pendingPreset["name"].toString(), "");
-    EXPECT_EQ (menu.pendingPreset["path"].toString(), home.userPresetDirectory().getChildFile ("Keys/.preset").getFullPathName());
-
+    EXPECT_EQ (menu.pendingPreset["path"].toString(), pathOf ("Keys/.preset"));
+    menu.currentPreset = at (Menu::Factory, { "Bass", "Deep.preset" });
+    menu.changeName ("Other");
+    EXPECT_EQ (menu.pendingPreset["path"].toString(), home.factoryDirectory().getChildFile ("Bass/Other.preset").getFullPathName());
     menu.currentPreset = {};
     menu.changeName ("Fresh");
-    EXPECT_EQ (menu.pendingPreset["path"].toString(),
-               home.userPresetDirectory().getParentDirectory().getChildFile ("Fresh.preset").getFullPathName());
+    EXPECT_EQ (menu.pendingPreset["path"].toString(), home.userPresetDirectory().getSiblingFile ("Fresh.preset").getFullPathName());
 }
 
-TEST (FindChildWithPath, SearchesLeavesDepthFirstAndExactly)
+TEST_F (Naming, FindChildWithPathSearchesLeavesDepthFirstAndExactly)
 {
-    juce::ValueTree tree ("Files");
-    juce::ValueTree folder ("presets");
-    auto first = presetNode ("First.preset");
-    first.setProperty ("path", "/p/Same.preset", nullptr);
+    const auto low = home.factoryDirectory().getChildFile ("Bass/Sub/Low.preset").getFullPathName();
+    EXPECT_EQ (Menu::findChildWithPath (menu.filesTree, low), at (Menu::Factory, { "Bass", "Sub", "Low.preset" }));
+
+    juce::ValueTree tree ("Files"), folder ("presets"), invalid;
+    auto first = presetNode ("First.preset").setProperty ("path", "/p/Same.preset", nullptr);
     folder.appendChild (first, nullptr);
+    folder.setProperty ("path", "/p/Folder", nullptr);   // a folder carrying a "path" is never matched itself
     tree.appendChild (folder, nullptr);
+    tree.appendChild (presetNode ("Second.preset").setProperty ("path", "/p/Same.preset", nullptr), nullptr);
+    tree.appendChild (presetNode ("NoPath.preset"), nullptr);
+    tree.appendChild (juce::ValueTree ("presets"), nullptr);
 
-    auto second = presetNode ("Second.preset");
-    second.setProperty ("path", "/p/Same.preset", nullptr);
-    tree.appendChild (second, nullptr);
-
-    auto noPath = presetNode ("NoPath.preset");
-    tree.appendChild (noPath, nullptr);
-    tree.appendChild (juce::ValueTree ("presets"), nullptr); // an empty folder
-
-    // A folder carrying a "path" is never matched itself.
-    folder.setProperty ("path", "/p/Folder", nullptr);
-
-    EXPECT_EQ (quenwick::Menu::findChildWithPath (tree, "/p/Same.preset"), first);
-    EXPECT_FALSE (quenwick::Menu::findChildWithPath (tree, "/p/same.preset").isValid());
-    EXPECT_FALSE (quenwick::Menu::findChildWithPath (tree, "/p/Folder").isValid());
-    EXPECT_FALSE (quenwick::Menu::findChildWithPath (tree, {}).isValid());
-    EXPECT_FALSE (quenwick::Menu::findChildWithPath (tree, "/p/Missing.preset").isValid());
-
-    juce::ValueTree invalid;
-    EXPECT_FALSE (quenwick::Menu::findChildWithPath (invalid, "/p/Same.preset").isValid());
-}
-
-TEST_F (Naming, FindChildWithPathFindsScannedPresetsByTheirFilePath)
-{
-    const auto path = home.factoryDirectory().getChildFile ("Bass/Sub/Low.preset").getFullPathName();
-    const auto found = quenwick::Menu::findChildWithPath (menu.filesTree, path);
-    ASSERT_TRUE (found.isValid());
-    EXPECT_EQ (found["name"].toString(), "Low.preset");
-    EXPECT_EQ (menu.getPresetFile (found).getFullPathName(), path);
+    EXPECT_EQ (Menu::findChildWithPath (tree, "/p/Same.preset"), first);
+    for (const auto* path : { "/p/same.preset", "/p/Folder", "", "/p/Missing.preset" })
+        EXPECT_FALSE (Menu::findChildWithPath (tree, path).isValid()) << path;
+    EXPECT_FALSE (Menu::findChildWithPath (invalid, "/p/Same.preset").isValid());
 }

@@ -9,164 +9,114 @@ namespace
     struct Scan : StoreTest
     {
         juce::File folder = home.root.getChildFile ("scan");
-    };
 
-    int compare (const juce::String& a, const juce::String& b)
-    {
-        return comparator().compareElements (presetNode (a), presetNode (b));
-    }
+        void link (const juce::String& target, const juce::File& at) { ASSERT_EQ (symlink (target.toRawUTF8(), at.getFullPathName().toRawUTF8()), 0); }
+        juce::ValueTree scan (const juce::File& directory) { return Menu::getFileTreeFromDirectory (directory); }
+    };
 }
 
 TEST (Comparator, OrdersNumbersByValueAndIgnoresCaseAndSpaces)
 {
-    EXPECT_LT (compare ("a2", "a10"), 0);
-    EXPECT_GT (compare ("a10", "a2"), 0);
-    EXPECT_LT (compare ("Pad 9.preset", "Pad 10.preset"), 0);
-    EXPECT_LT (compare ("a", "B"), 0);
-    EXPECT_GT (compare ("B", "a"), 0);
-    EXPECT_EQ (compare ("Warm Pad", "warmpad"), 0);
-    EXPECT_EQ (compare ("W a r m", "WARM"), 0);
-    EXPECT_EQ (comparator().compareElements (juce::ValueTree ("preset"), presetNode ("")), 0);
-    EXPECT_LT (comparator().compareElements (juce::ValueTree ("preset"), presetNode ("a")), 0);
+    const auto sign = [] (const juce::ValueTree& a, const juce::ValueTree& b) { return juce::jlimit (-1, 1, comparator().compareElements (a, b)); };
+    const std::tuple<juce::ValueTree, juce::ValueTree, int> cases[] = {
+        { presetNode ("Pad 9.preset"), presetNode ("Pad 10.preset"), -1 }, { presetNode ("a"), presetNode ("B"), -1 },
+        { presetNode ("Warm Pad"), presetNode ("warmpad"), 0 }, { presetNode ("W a r m"), presetNode ("WARM"), 0 },
+        { juce::ValueTree ("preset"), presetNode (""), 0 }, { juce::ValueTree ("preset"), presetNode ("a"), -1 } };   // no name sorts as empty
+    for (const auto& [a, b, order] : cases)
+    {
+        EXPECT_EQ (sign (a, b), order) << a["name"].toString() << " / " << b["name"].toString();
+        EXPECT_EQ (sign (b, a), -order) << b["name"].toString() << " / " << a["name"].toString();
+    }
 }
 
-TEST_F (Scan, ListsFoldersAndPresetsInOneNaturalOrderAndSkipsOtherFiles)
+TEST_F (Scan, ListsFoldersAndPresetsInOneFixedNaturalOrderAndSkipsOtherFiles)
 {
-    for (const auto* name : { "a10.preset", "a2.preset", "B.preset", ".hidden.preset", "X.PRESET",
-                              "notes.txt", "y.preset.bak", "preset" })
+    for (const auto* name : { "a10.preset", "a2.preset", "B.preset", ".hidden.preset", "X.PRESET", "notes.txt", "y.preset.bak", "preset", "a3/Inner.preset" })
         writeFile (folder.getChildFile (name));
-
-    for (const auto* name : { "a3", "Folder.preset", ".hiddenDir" })
+    for (const auto* name : { "Folder.preset", ".hiddenDir" })
         folder.getChildFile (name).createDirectory();
 
-    writeFile (folder.getChildFile ("a3").getChildFile ("Inner.preset"));
-
-    const auto node = quenwick::Menu::getFileTreeFromDirectory (folder);
-
-    EXPECT_TRUE (node.hasType ("presets"));
-    EXPECT_EQ (node["name"].toString(), "scan");
-    EXPECT_EQ (namesOf (node), (std::vector<std::string> { ".hidden.preset", ".hiddenDir", "a2.preset", "a3",
-                                                          "a10.preset", "B.preset", "Folder.preset", "X.PRESET" }));
-
-    const auto a3 = node.getChildWithProperty ("name", "a3");
-    EXPECT_TRUE (a3.hasType ("presets"));
-    EXPECT_EQ (namesOf (a3), std::vector<std::string> { "Inner.preset" });
-    EXPECT_TRUE (node.getChildWithProperty ("name", "Folder.preset").hasType ("presets"));
+    const auto node = scan (folder);
+    EXPECT_EQ (namesOf (node), (Names { ".hidden.preset", ".hiddenDir", "a2.preset", "a3", "a10.preset", "B.preset", "Folder.preset", "X.PRESET" }));
+    EXPECT_EQ (namesOf (node.getChildWithProperty ("name", "a3")), Names { "Inner.preset" });
+    for (const auto* folderName : { "Folder.preset", ".hiddenDir" })
+        EXPECT_TRUE (node.getChildWithProperty ("name", folderName).hasType ("presets")) << folderName;
 
     const auto preset = node.getChildWithProperty ("name", "X.PRESET");
     EXPECT_TRUE (preset.hasType ("preset"));
-    ASSERT_EQ (preset.getNumProperties(), 2);
-    EXPECT_EQ (preset.getPropertyName (0).toString(), "name");
-    EXPECT_EQ (preset.getPropertyName (1).toString(), "path");
     EXPECT_EQ (preset["path"].toString(), folder.getChildFile ("X.PRESET").getFullPathName());
-}
-
-TEST_F (Scan, NamesThatCompareEqualComeOutInOneFixedOrder)
-{
+    // Names that compare equal still come out in one order, scan after scan.
+    const auto equal = folder.getChildFile ("equal");
     for (const auto* name : { "warm pad.preset", "Warm Pad.preset", "WarmPad.preset" })
-        writeFile (folder.getChildFile (name));
-
-    folder.getChildFile ("warmpad.preset").createDirectory();
-
-    const auto first = namesOf (quenwick::Menu::getFileTreeFromDirectory (folder));
+        writeFile (equal.getChildFile (name));
+    equal.getChildFile ("warmpad.preset").createDirectory();
+    const auto first = namesOf (scan (equal));
     EXPECT_EQ (first.size(), 4u);
-
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ (namesOf (quenwick::Menu::getFileTreeFromDirectory (folder)), first);
+        EXPECT_EQ (namesOf (scan (equal)), first);
 }
 
 TEST_F (Scan, AMissingOrUnreadableDirectoryGivesAnEmptyNamedNode)
 {
-    const auto missing = quenwick::Menu::getFileTreeFromDirectory (folder.getChildFile ("Nothing Here"));
+    const auto missing = scan (folder.getChildFile ("Nothing Here"));
     EXPECT_EQ (missing["name"].toString(), "Nothing Here");
     EXPECT_EQ (missing.getNumChildren(), 0);
-
     // A dangling link cannot be created as a folder nor read: the Artists category stays empty.
     home.applicationDirectory().getChildFile ("Presets").createDirectory();
-    ASSERT_EQ (symlink ("/nonexistent/marlinet", home.artistDirectory().getFullPathName().toRawUTF8()), 0);
+    link ("/nonexistent/marlinet", home.artistDirectory());
     writeFile (home.factoryDirectory().getChildFile ("F.preset"));
-
     menu.loadPresets();
-
-    const auto artists = menu.getCategoryTree (quenwick::Menu::Artists);
+    const auto artists = menu.getCategoryTree (Menu::Artists);
     EXPECT_EQ (artists["name"].toString(), "Artists");
     EXPECT_EQ (artists.getNumChildren(), 0);
-    EXPECT_EQ (namesOf (menu.getCategoryTree (quenwick::Menu::Factory)), std::vector<std::string> { "F.preset" });
+    EXPECT_EQ (namesOf (menu.getCategoryTree (Menu::Factory)), Names { "F.preset" });
 }
 
-TEST_F (Scan, EndsOnALinkBackToAnAncestorAndStillFollowsOtherLinks)
+TEST_F (Scan, EndsOnLinksBackToAnAncestorOrToItselfAndStillFollowsOtherLinks)
 {
-    const auto inner = folder.getChildFile ("Inner");
+    const auto inner = folder.getChildFile ("Inner"), elsewhere = home.root.getChildFile ("elsewhere");
     writeFile (inner.getChildFile ("Deep.preset"));
-    ASSERT_EQ (symlink (folder.getFullPathName().toRawUTF8(), inner.getChildFile ("Loop").getFullPathName().toRawUTF8()), 0);
-
-    const auto elsewhere = home.root.getChildFile ("elsewhere");
     writeFile (elsewhere.getChildFile ("Shared.preset"));
-    ASSERT_EQ (symlink (elsewhere.getFullPathName().toRawUTF8(), folder.getChildFile ("Linked").getFullPathName().toRawUTF8()), 0);
-    ASSERT_EQ (symlink (elsewhere.getFullPathName().toRawUTF8(), inner.getChildFile ("Linked Again").getFullPathName().toRawUTF8()), 0);
-
-    const auto node = quenwick::Menu::getFileTreeFromDirectory (folder);
-
-    EXPECT_EQ (namesOf (node), (std::vector<std::string> { "Inner", "Linked" }));
-    const auto innerNode = node.getChild (0);
-    EXPECT_EQ (namesOf (innerNode), (std::vector<std::string> { "Deep.preset", "Linked Again", "Loop" }));
-    EXPECT_EQ (innerNode.getChildWithProperty ("name", "Loop").getNumChildren(), 0);
-    EXPECT_EQ (namesOf (node.getChild (1)), std::vector<std::string> { "Shared.preset" });
-    EXPECT_EQ (namesOf (innerNode.getChildWithProperty ("name", "Linked Again")), std::vector<std::string> { "Shared.preset" });
-}
-
-TEST_F (Scan, ALinkToItselfEnds)
-{
-    folder.createDirectory();
-    ASSERT_EQ (symlink (".", folder.getChildFile ("Self").getFullPathName().toRawUTF8()), 0);
-
-    const auto node = quenwick::Menu::getFileTreeFromDirectory (folder);
-    EXPECT_EQ (namesOf (node), std::vector<std::string> { "Self" });
-    EXPECT_EQ (node.getChild (0).getNumChildren(), 0);
+    link (folder.getFullPathName(), inner.getChildFile ("Loop"));
+    link (".", inner.getChildFile ("Self"));   // relative: the link's own folder
+    link (elsewhere.getFullPathName(), folder.getChildFile ("Linked"));
+    link (elsewhere.getFullPathName(), inner.getChildFile ("Linked Again"));
+    const auto node = scan (folder), innerNode = node.getChild (0);
+    EXPECT_EQ (namesOf (node), (Names { "Inner", "Linked" }));
+    EXPECT_EQ (namesOf (innerNode), (Names { "Deep.preset", "Linked Again", "Loop", "Self" }));
+    for (const auto& linked : { node.getChild (1), innerNode.getChildWithProperty ("name", "Linked Again") })
+        EXPECT_EQ (namesOf (linked), Names { "Shared.preset" });
+    for (const auto* ending : { "Loop", "Self" })
+        EXPECT_EQ (innerNode.getChildWithProperty ("name", ending).getNumChildren(), 0) << ending;
 }
 
 TEST_F (Scan, TheDefaultPresetIsMovedFirstInTheFactoryRootOnly)
 {
-    const auto factory = home.factoryDirectory();
-    for (const auto* name : { "Alpha.preset", "Zulu.preset", "Marlinet By Quenwick.preset" })
-        writeFile (factory.getChildFile (name));
-    factory.getChildFile ("Bass").createDirectory();
-
+    for (const auto* name : { "Alpha.preset", "Zulu.preset", "Marlinet By Quenwick.preset", "Bass/Other.preset" })
+        writeFile (home.factoryDirectory().getChildFile (name));
     menu.loadPresets();
-
-    EXPECT_EQ (namesOf (menu.getCategoryTree (quenwick::Menu::Factory)),
-               (std::vector<std::string> { "Marlinet By Quenwick.preset", "Alpha.preset", "Bass", "Zulu.preset" }));
-    EXPECT_EQ (menu.getDefaultTree(), menu.getCategoryTree (quenwick::Menu::Factory).getChild (0));
-    EXPECT_EQ (menu.getCategoryTree ((quenwick::Menu::Category) 7), menu.getCategoryTree (quenwick::Menu::Factory));
-
-    // files.xml follows the tree's order.
+    const auto factory = menu.getCategoryTree (Menu::Factory);
+    EXPECT_EQ (namesOf (factory), (Names { "Marlinet By Quenwick.preset", "Alpha.preset", "Bass", "Zulu.preset" }));
+    EXPECT_EQ (menu.getDefaultTree(), factory.getChild (0));
+    EXPECT_EQ (menu.getCategoryTree ((Menu::Category) 7), factory);
     const auto text = bytesOf (cacheFile());
-    EXPECT_LT (text.find ("Marlinet By Quenwick.preset"), text.find ("Alpha.preset"));
-}
-
-TEST_F (Scan, TheDefaultPresetInASubFolderOrInAnotherCaseIsNotMoved)
-{
-    const auto factory = home.factoryDirectory();
-    writeFile (factory.getChildFile ("Alpha.preset"));
-    writeFile (factory.getChildFile ("marlinet by quenwick.preset"));
-    writeFile (factory.getChildFile ("Sub").getChildFile ("Marlinet By Quenwick.preset"));
+    EXPECT_LT (text.find ("Marlinet By Quenwick.preset"), text.find ("Alpha.preset"));   // files.xml follows the tree
+    // In a sub-folder, in another case or in another category it stays where the order puts it.
+    home.factoryDirectory().getChildFile ("Marlinet By Quenwick.preset").deleteFile();
+    for (const auto* name : { "marlinet by quenwick.preset", "Bass/Marlinet By Quenwick.preset" })
+        writeFile (home.factoryDirectory().getChildFile (name));
     writeFile (home.userPresetDirectory().getChildFile ("Marlinet By Quenwick.preset"));
-
     menu.loadPresets();
-
     EXPECT_FALSE (menu.getDefaultTree().isValid());
-    EXPECT_EQ (namesOf (menu.getCategoryTree (quenwick::Menu::Factory)),
-               (std::vector<std::string> { "Alpha.preset", "marlinet by quenwick.preset", "Sub" }));
+    EXPECT_EQ (namesOf (menu.getCategoryTree (Menu::Factory)), (Names { "Alpha.preset", "Bass", "marlinet by quenwick.preset", "Zulu.preset" }));
 }
 
 TEST (StoreWithoutDirectories, NeverWritesIntoTheFileSystemRoot)
 {
     TempHome home;
-    quenwick::Menu menu { "marlinet", nullptr, juce::File(), juce::File(), "Marlinet By Quenwick", nullptr };
-
+    Menu menu { "marlinet", nullptr, juce::File(), juce::File(), "Marlinet By Quenwick", nullptr };
     menu.loadPresets();
-
-    EXPECT_EQ (menu.getDirectory (quenwick::Menu::FactoryPresets), juce::File());
+    EXPECT_EQ (menu.getDirectory (Menu::FactoryPresets), juce::File());
     EXPECT_FALSE (juce::File ("/Presets").exists());
     EXPECT_FALSE (juce::File ("/files.xml").exists());
     EXPECT_EQ (menu.filesTree.getNumChildren(), 3);

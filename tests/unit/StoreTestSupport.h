@@ -9,6 +9,9 @@
 
 namespace storetest
 {
+    using Menu = quenwick::Menu;
+    using Names = std::vector<std::string>;
+
     /** Creates the file (and its folders) holding the text. */
     inline juce::File writeFile (const juce::File& file, const juce::String& text = "x")
     {
@@ -18,47 +21,27 @@ namespace storetest
     }
 
     /** The "name" of each child, in tree order. */
-    inline std::vector<std::string> namesOf (const juce::ValueTree& node)
+    inline Names namesOf (const juce::ValueTree& node)
     {
-        std::vector<std::string> names;
-
+        Names names;
         for (const auto& child : node)
             names.push_back (child["name"].toString().toStdString());
-
         return names;
     }
 
     inline std::string bytesOf (const juce::File& file)
     {
         juce::MemoryBlock data;
-        file.loadFileAsData (data);
-        return data.getSize() == 0 ? std::string() : std::string (static_cast<const char*> (data.getData()), data.getSize());
+        return file.loadFileAsData (data) && data.getSize() > 0 ? std::string ((const char*) data.getData(), data.getSize()) : std::string();
     }
 
-    /** Joins the lines as files.xml writes them: every line ends in CR LF. */
-    inline std::string crlfLines (std::initializer_list<std::string> lines)
-    {
-        std::string text;
-
-        for (const auto& line : lines)
-            text += line + "\r\n";
-
-        return text;
-    }
-
-    inline juce::ValueTree presetNode (const juce::String& name)
-    {
-        juce::ValueTree node ("preset");
-        node.setProperty ("name", name, nullptr);
-        return node;
-    }
+    inline juce::ValueTree presetNode (const juce::String& name) { return juce::ValueTree ("preset").setProperty ("name", name, nullptr); }
 
     /** A store over a temporary home, with no processor behind it. */
     struct StoreTest : ::testing::Test
     {
         TempHome home;
-        quenwick::Menu menu { "marlinet", nullptr, home.applicationDirectory(), home.userPresetDirectory(),
-                              "Marlinet By Quenwick", nullptr };
+        Menu menu { "marlinet", nullptr, home.applicationDirectory(), home.userPresetDirectory(), "Marlinet By Quenwick", nullptr };
 
         juce::File cacheFile() const { return home.applicationDirectory().getChildFile ("files.xml"); }
     };
