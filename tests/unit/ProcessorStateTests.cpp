@@ -274,9 +274,7 @@ TEST (StateDecoding, LegacyTextThatIsNotUtf8IsNoContainer)
 
 TEST (StateDecoding, LegacyTextNestedAbsurdlyDeepIsRefusedWithoutCrashing)
 {
-    juce::String xml ("<x rate1=\"90\">");
-    for (int i = 0; i < 300000; ++i)
-        xml << "<a>";
+    const auto xml = "<x rate1=\"90\">" + juce::String::repeatedString ("<a>", 300000);
 
     juce::MemoryOutputStream out;
     out.writeInt (0x21324356);
@@ -287,8 +285,5 @@ TEST (StateDecoding, LegacyTextNestedAbsurdlyDeepIsRefusedWithoutCrashing)
     EXPECT_EQ (decoded.legacy, nullptr);
 
     // Stray end tags in front cannot hide the nesting that follows them.
-    juce::String sneaky;
-    for (int i = 0; i < 400000; ++i)
-        sneaky << "</a>";
-    EXPECT_EQ (quenwick::parseXmlSafely (sneaky + xml), nullptr);
+    EXPECT_EQ (quenwick::parseXmlSafely (juce::String::repeatedString ("</a>", 400000) + xml), nullptr);
 }
