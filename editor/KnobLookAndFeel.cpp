@@ -6,7 +6,7 @@ KnobLookAndFeel::KnobLookAndFeel (bool rateKnob)
     : isRateKnob (rateKnob)
 {
     // The image cache keeps the decoded strip, so every knob of every editor shares one copy.
-    knobStrip = EditorResources::loadPicture (isRateKnob ? EditorResources::knobSpeed
+    knobStrip = quenwick::loadPicture (isRateKnob ? EditorResources::knobSpeed
                                                          : EditorResources::knobPlain);
 }
 

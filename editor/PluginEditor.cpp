@@ -47,7 +47,7 @@ MarlinetAudioProcessorEditor::MarlinetAudioProcessorEditor (MarlinetAudioProcess
     presetBar = std::make_unique<quenwick::MenuComponent> (*audioProcessor.menu);
     addAndMakeVisible (*presetBar);
 
-    backgroundImage = EditorResources::loadPicture (EditorResources::background);
+    backgroundImage = quenwick::loadPicture (EditorResources::background);
     backgroundWidth = backgroundImage.isValid() ? backgroundImage.getWidth() : 0;
     backgroundHeight = backgroundImage.isValid() ? backgroundImage.getHeight() : 0;
 
@@ -68,15 +68,15 @@ MarlinetAudioProcessorEditor::MarlinetAudioProcessorEditor (MarlinetAudioProcess
     knobLookAndFeel = std::make_unique<KnobLookAndFeel> (false);
     rateKnobLookAndFeel = std::make_unique<KnobLookAndFeel> (true);
 
-    logoPanel = createImageButton (EditorResources::loadPicture (EditorResources::logoLit),
-                                   EditorResources::loadPicture (EditorResources::logoUnlit), {});
+    logoPanel = createImageButton (quenwick::loadPicture (EditorResources::logoLit),
+                                   quenwick::loadPicture (EditorResources::logoUnlit), {});
     logoPanel->setBounds (logoBounds);
     // The logo only shows whether the effect runs: clicks pass through it.
     logoPanel->setInterceptsMouseClicks (false, false);
 
     // The attachment's first update happens before onClick is set, so it rebuilds nothing.
-    linkButton = createImageButton (EditorResources::loadPicture (EditorResources::linkOff),
-                                    EditorResources::loadPicture (EditorResources::linkOn),
+    linkButton = createImageButton (quenwick::loadPicture (EditorResources::linkOff),
+                                    quenwick::loadPicture (EditorResources::linkOn),
                                     ParameterIds::link);
     linkButton->setBounds (linkBounds);
 
@@ -184,8 +184,8 @@ void MarlinetAudioProcessorEditor::loadParameterComponents()
         buttonAttachments.pop_back();
     }
 
-    const auto syncOff = EditorResources::loadPicture (EditorResources::syncOff);
-    const auto syncOn = EditorResources::loadPicture (EditorResources::syncOn);
+    const auto syncOff = quenwick::loadPicture (EditorResources::syncOff);
+    const auto syncOn = quenwick::loadPicture (EditorResources::syncOn);
 
     syncButton1 = createImageButton (syncOff, syncOn, ParameterIds::sync1);
     syncButton1->setBounds (sync1Bounds);
@@ -271,8 +271,8 @@ void MarlinetAudioProcessorEditor::createLabels()
 
     // Digits in the seven-segment face; "BPM" and the "|" of the indicators need the
     // fourteen-segment one.
-    const auto digits = juce::Font (EditorResources::digitsTypeface()).withHorizontalScale (segmentHorizontalScale);
-    const auto letters = juce::Font (EditorResources::lettersTypeface()).withHorizontalScale (segmentHorizontalScale);
+    const auto digits = juce::Font (quenwick::createSevenSegmentTypeface()).withHorizontalScale (segmentHorizontalScale);
+    const auto letters = juce::Font (quenwick::createFourteenSegmentTypeface()).withHorizontalScale (segmentHorizontalScale);
 
     rateReadout1->setFont (digits.withHeight (readoutFontHeight));
     rateReadout2->setFont (digits.withHeight (readoutFontHeight));

@@ -1,19 +1,6 @@
 #include "presets/infoWindow.h"
 
-#include "MarlinetArtwork.h"
-
-namespace
-{
-    juce::Image loadInformationPicture()
-    {
-        int size = 0;
-
-        if (auto* data = MarlinetArtwork::getNamedResource ("temp34_png", size))
-            return juce::ImageCache::getFromMemory (data, size);
-
-        return {};
-    }
-}
+#include "presets/embeddedResources.h"
 
 InfoWindow::InfoWindow()
     : juce::DocumentWindow ("Info", juce::Colours::black,
@@ -23,7 +10,7 @@ InfoWindow::InfoWindow()
     setUsingNativeTitleBar (true);
 
     // A picture that does not decode leaves an empty image and a 0 x 0 window.
-    const auto picture = loadInformationPicture();
+    const auto picture = quenwick::loadPicture ("temp34_png");
     imageComponent.setImage (picture);
     imageComponent.setSize ((int) ((float) picture.getWidth() * pictureScale),
                             (int) ((float) picture.getHeight() * pictureScale));

@@ -1,6 +1,6 @@
 #include "presets/label.h"
 
-#include "MarlinetArtwork.h"
+#include "presets/embeddedResources.h"
 
 namespace quenwick
 {
@@ -18,36 +18,22 @@ namespace
 
 //==============================================================================
 LabelLookAndFeel::LabelLookAndFeel()
+    : typeface (createFourteenSegmentTypeface())
 {
     setColour (juce::PopupMenu::backgroundColourId, juce::Colours::black);
 }
 
 LabelLookAndFeel::~LabelLookAndFeel() = default;
 
-juce::Font LabelLookAndFeel::getPopupMenuFont()
-{
-    auto font = getDigitalFont();
-    font.setHeight (digitalFontHeight);
-    return font;
-}
+juce::Font LabelLookAndFeel::getPopupMenuFont()           { return getDigitalFont(); }
+juce::Font LabelLookAndFeel::getLabelFont (juce::Label&)    { return getDigitalFont(); }
 
-juce::Font LabelLookAndFeel::getLabelFont (juce::Label&)
+juce::Font LabelLookAndFeel::getDigitalFont() const
 {
-    auto font = getDigitalFont();
-    font.setHeight (digitalFontHeight);
-    return font;
-}
-
-juce::Font LabelLookAndFeel::getDigitalFont()
-{
-    // Decoded once; every label, menu and repaint only makes a Font on it.
-    static const juce::Typeface::Ptr typeface =
-        juce::Typeface::createSystemTypefaceFor (MarlinetArtwork::DSEG14ClassicBold_ttf,
-                                                 (size_t) MarlinetArtwork::DSEG14ClassicBold_ttfSize);
     if (typeface == nullptr)
         return juce::Font (digitalFontHeight);
 
-    return juce::Font (typeface);
+    return juce::Font (typeface).withHeight (digitalFontHeight);
 }
 
 //==============================================================================
@@ -90,9 +76,7 @@ void Label::paint (juce::Graphics& g)
 
 void Label::paintOverChildren (juce::Graphics& g)
 {
-    auto font = lookAndFeel.getDigitalFont();
-    font.setHeight (digitalFontHeight);
-    g.setFont (font);
+    g.setFont (lookAndFeel.getDigitalFont());
     g.setColour (juce::Colours::red);
 
     // The segment face is wider than the number's slot; the number is squeezed to end

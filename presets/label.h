@@ -16,10 +16,14 @@ public:
     juce::Font getPopupMenuFont() override;
     juce::Font getLabelFont (juce::Label&) override;
 
-    /** A font on the embedded segment typeface, decoded once per process. */
-    static juce::Font getDigitalFont();
+    /** A font on the embedded segment typeface at the strip's height. */
+    juce::Font getDigitalFont() const;
 
 private:
+    /** Decoded once per look-and-feel; held here, never in a static that would outlive
+        the font engine at unload. */
+    juce::Typeface::Ptr typeface;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LabelLookAndFeel)
 };
 

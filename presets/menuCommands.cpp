@@ -198,11 +198,41 @@ bool savePreset (Menu& menu, const juce::File& chosen)
     if (menu.processor == nullptr)
         return false;
 
+    // The state names the file it is saved to, so the slot, the next project save and the
+    // file itself re-select this preset, not the one loaded before. A failed write puts
+    // the old "path" back.
     juce::MemoryBlock state;
-    menu.processor->getStateInformation (state);
+    auto* owner = dynamic_cast<MenuAudioProcessor*> (menu.processor);
 
-    if (! writePresetFile (target, state))
-        return false;
+    if (owner == nullptr)
+    {
+        menu.processor->getStateInformation (state);
+
+        if (! writePresetFile (target, state))
+            return false;
+    }
+    else
+    {
+        const juce::ScopedLock sl (owner->stateLock);
+        auto tree = owner->getProcessorState().state;
+        const auto previousPath = tree.getProperty (pathProperty);
+        const auto hadPath = tree.hasProperty (pathProperty);
+
+        if (tree.isValid())
+            tree.setProperty (pathProperty, targetPath, nullptr);
+
+        owner->getStateInformation (state);
+
+        if (! writePresetFile (target, state))
+        {
+            if (hadPath)
+                tree.setProperty (pathProperty, previousPath, nullptr);
+            else
+                tree.removeProperty (pathProperty, nullptr);
+
+            return false;
+        }
+    }
 
     (menu.compareSlot != 0 ? menu.stateB : menu.stateA) = state;
 
@@ -454,9 +484,11 @@ void MenuComponent::buttonClicked (juce::Button* button)
                                                   juce::ModalCallbackFunction::create (
                                                       [bar = juce::Component::SafePointer<MenuComponent> (this), asked] (int result)
                                                       {
-                                                          if (bar == nullptr)
+                                                          // No does nothing at all, not even a refresh.
+                                                          if (bar == nullptr || result == 0)
                                                               return;
 
+                                                          // Yes deletes only the preset the question named.
                                                           if (bar->menu.currentPreset != asked)
                                                           {
                                                               bar->loadMenu (true);

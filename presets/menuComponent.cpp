@@ -1,6 +1,6 @@
 #include "presets/menuComponent.h"
 
-#include "MarlinetArtwork.h"
+#include "presets/embeddedResources.h"
 
 #include "presets/infoWindow.h"
 
@@ -10,14 +10,6 @@ namespace quenwick
 namespace
 {
     /** A picture embedded by the artwork tool; a null image when it is missing. */
-    juce::Image loadPicture (const char* resourceName)
-    {
-        int size = 0;
-        if (auto* data = MarlinetArtwork::getNamedResource (resourceName, size))
-            return juce::ImageCache::getFromMemory (data, size);
-        return {};
-    }
-
     struct ButtonSpec
     {
         const char* normalImage;

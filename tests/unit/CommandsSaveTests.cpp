@@ -40,6 +40,11 @@ TEST_F (CommandsTest, SaveWithAFactoryPresetCurrentGoesToTheUserRootAndLeavesThe
     EXPECT_EQ (current["path"].toString(), user ("My Tone.preset").getFullPathName());
     EXPECT_EQ (store().getPresetFile (current), user ("My Tone.preset"));
     EXPECT_FALSE (store().pendingPreset.isValid());
+    // The state now names the saved file, in the processor, in the slot and in the file.
+    const auto savedPath = user ("My Tone.preset").getFullPathName();
+    EXPECT_EQ (processor->apvts.state["path"].toString(), savedPath);
+    EXPECT_EQ (treeOf (store().stateA)["path"].toString(), savedPath);
+    EXPECT_EQ (treeOf (bytesOf (user ("My Tone.preset")))["path"].toString(), savedPath);
     // The Factory preset's own name, even from a dialog pointed at the Factory folder: a user copy.
     store().loadPreset (preset ("Bright.preset"));
     setDepth (0.8f);
@@ -125,6 +130,7 @@ TEST_F (CommandsTest, ACancelledOrFailedSaveLeavesTheOldFileAndTheTreeAsTheyWere
     EXPECT_TRUE (store().filesTree.isEquivalentTo (treeBefore));
     EXPECT_EQ (store().currentPreset, lead);
     EXPECT_EQ (store().stateA, stateABefore);
+    EXPECT_EQ (processor->apvts.state["path"].toString(), user ("Lead.preset").getFullPathName());
     // Neither the new file nor a temporary file is left behind.
     EXPECT_EQ (home.userPresetDirectory().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 2);
     EXPECT_TRUE (user ("Keys").isDirectory());

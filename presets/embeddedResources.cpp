@@ -1,8 +1,8 @@
-#include "editor/EditorResources.h"
+#include "presets/embeddedResources.h"
 
 #include "MarlinetArtwork.h"
 
-namespace EditorResources
+namespace quenwick
 {
 juce::Image loadPicture (const char* resourceName)
 {
@@ -15,15 +15,15 @@ juce::Image loadPicture (const char* resourceName)
     return juce::ImageCache::getFromMemory (data, size);
 }
 
-// Faces are made per editor, not kept in statics: a typeface that outlived the GUI
-// shutdown would be freed after the font engine it belongs to.
-juce::Typeface::Ptr digitsTypeface()
+// Faces are made by their users and never kept in statics: a typeface that outlived
+// the GUI shutdown at unload would be freed after the font engine it belongs to.
+juce::Typeface::Ptr createSevenSegmentTypeface()
 {
     return juce::Typeface::createSystemTypefaceFor (MarlinetArtwork::DSEG7ClassicBold_ttf,
                                                     (size_t) MarlinetArtwork::DSEG7ClassicBold_ttfSize);
 }
 
-juce::Typeface::Ptr lettersTypeface()
+juce::Typeface::Ptr createFourteenSegmentTypeface()
 {
     return juce::Typeface::createSystemTypefaceFor (MarlinetArtwork::DSEG14ClassicBold_ttf,
                                                     (size_t) MarlinetArtwork::DSEG14ClassicBold_ttfSize);
