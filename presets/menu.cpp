@@ -16,11 +16,7 @@
 
 namespace
 {
-    const juce::Identifier filesType ("Files");
-    const juce::Identifier presetsType ("presets");
-    const juce::Identifier presetType ("preset");
-    const juce::Identifier nameProperty ("name");
-    const juce::Identifier pathProperty ("path");
+    using namespace quenwick::PresetTree;
 
     constexpr const char* cacheFileName = "files.xml";
 
@@ -186,7 +182,7 @@ namespace
 
     juce::ValueTree scanDirectory (const juce::File& directory, ScanContext& context)
     {
-        juce::ValueTree node (presetsType);
+        juce::ValueTree node (folderType);
         node.setProperty (nameProperty, directory.getFileName(), nullptr);
 
         const auto realPath = realPathOf (directory);
@@ -399,7 +395,7 @@ juce::File Menu::getPresetFile (juce::ValueTree node)
 {
     auto relative = "/" + node[nameProperty].toString();
 
-    for (auto parent = node.getParent(); parent.isValid() && parent.hasType (presetsType); parent = parent.getParent())
+    for (auto parent = node.getParent(); parent.isValid() && parent.hasType (folderType); parent = parent.getParent())
         relative = "/" + parent[nameProperty].toString() + relative;
 
     const auto category = getCategoryOfValueTree (node);
@@ -487,7 +483,7 @@ void Menu::loadDefaultPreset()
     }
 
     juce::ValueTree placeholder (presetType);
-    placeholder.setProperty (nameProperty, "Unnamed.preset", nullptr);
+    placeholder.setProperty (nameProperty, placeholderName, nullptr);
 
     if (userRoot.isValid())
         userRoot.appendChild (placeholder, nullptr);

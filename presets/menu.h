@@ -9,6 +9,19 @@ namespace quenwick
 {
 class Menu;
 
+/** The preset tree's vocabulary, shared by the store and the preset bar. */
+namespace PresetTree
+{
+    inline const juce::Identifier filesType { "Files" };
+    inline const juce::Identifier folderType { "presets" };
+    inline const juce::Identifier presetType { "preset" };
+    inline const juce::Identifier nameProperty { "name" };
+    inline const juce::Identifier pathProperty { "path" };
+
+    /** The name of the node the store makes when there is no preset at all; it has no file. */
+    inline constexpr const char* placeholderName = "Unnamed.preset";
+}
+
 /** A processor that takes part in the preset library: it names its parameter state and
     the two directories where presets live, and owns its preset store. */
 class MenuAudioProcessor : public virtual juce::AudioProcessor

@@ -13,13 +13,7 @@ namespace quenwick
 {
 namespace
 {
-    const juce::Identifier nameProperty { "name" };
-    const juce::Identifier pathProperty { "path" };
-    const juce::Identifier folderType { "presets" };
-    const juce::Identifier presetType { "preset" };
-
-    /** The name the store gives the node it makes when there is no preset at all. */
-    constexpr const char* placeholderName = "Unnamed.preset";
+    using namespace PresetTree;
 
     using Path = std::filesystem::path;
 

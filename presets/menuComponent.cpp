@@ -35,10 +35,7 @@ namespace
         { "temp27_png", "temp10_png", true,  { 1865, 32, 35, 35 } },  // slot B
     };
 
-    const juce::Identifier nameProperty { "name" };
-    const juce::Identifier pathProperty { "path" };
-    const juce::Identifier folderType { "presets" };
-    const juce::Identifier presetType { "preset" };
+    using namespace PresetTree;
 
     bool isFolder (const juce::ValueTree& node) { return node.hasType (folderType); }
 
