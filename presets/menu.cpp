@@ -28,7 +28,7 @@ namespace
 
     /** Bounds on one scan, so linked folders can never make it run away. */
     constexpr int maxScanDepth = 64;
-    constexpr int maxScannedDirectories = 20000;
+    constexpr int maxScannedDirectories = 100000;
 
     /** Reads a regular file whole, refusing anything else (a FIFO would block the caller) and
         anything larger than the limit. False when the bytes could not all be read. */
@@ -121,6 +121,14 @@ namespace
         return quenwick::parseXmlSafely (text);
     }
 
+    /** A real directory, or a link to one: JUCE's test (st_mode & S_IFDIR) also matches
+        sockets and block devices, whose type bits include that bit. */
+    bool isFolderOnDisk (const juce::File& file)
+    {
+        struct stat info;
+        return ::stat (file.getFullPathName().toRawUTF8(), &info) == 0 && S_ISDIR (info.st_mode);
+    }
+
     /** The resolved path of a directory, links followed; its own path when that fails. */
     std::string realPathOf (const juce::File& directory)
     {
@@ -201,10 +209,10 @@ namespace
         for (const auto& entry : juce::RangedDirectoryIterator (directory, false, "*", juce::File::findFilesAndDirectories))
         {
             auto file = entry.getFile();
-            // Both follow links. The listing's flag alone would also take sockets and block
-            // devices for folders; asking the file again only for those it flags saves a
-            // second look at every preset.
-            const bool isFolder = entry.isDirectory() && file.isDirectory();
+            // Both follow links. JUCE's directory test also takes sockets and block devices
+            // for folders; asking again only for the entries it flags saves a second look at
+            // every preset.
+            const bool isFolder = entry.isDirectory() && isFolderOnDisk (file);
 
             if (! isFolder && ! file.hasFileExtension ("preset"))
                 continue;

@@ -68,19 +68,24 @@ namespace
 
 namespace quenwick
 {
-std::unique_ptr<juce::XmlElement> parseXmlSafely (const juce::String& text)
+bool isSafeXmlText (const juce::String& text)
 {
     if (text.containsIgnoreCase ("<!DOCTYPE") || text.containsIgnoreCase ("<!ENTITY"))
-        return nullptr;
+        return false;
 
     // JUCE's parser steps over the terminator of a malformed UTF-8 sequence and reads
     // past the end of the text.
     const auto* raw = text.toRawUTF8();
 
     if (! juce::CharPointer_UTF8::isValidString (raw, (int) std::strlen (raw)))
-        return nullptr;
+        return false;
 
-    if (xmlNestingDepth (text) > maxNesting)
+    return xmlNestingDepth (text) <= maxNesting;
+}
+
+std::unique_ptr<juce::XmlElement> parseXmlSafely (const juce::String& text)
+{
+    if (! isSafeXmlText (text))
         return nullptr;
 
     return juce::XmlDocument (text).getDocumentElement();

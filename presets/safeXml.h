@@ -9,4 +9,7 @@ namespace quenwick
     text that is not valid UTF-8 (the parser would read past its end) and text nested
     deeper than any document we write (the parser recurses once per level). */
 std::unique_ptr<juce::XmlElement> parseXmlSafely (const juce::String& text);
+
+/** False for text that parseXmlSafely refuses before parsing. */
+bool isSafeXmlText (const juce::String& text);
 }

@@ -187,19 +187,24 @@ namespace
 {
     constexpr juce::uint32 legacyMagic = 0x21324356; // "VC2!" read as a little-endian int
 
-    /** The root element of JUCE's legacy container, or nothing when the bytes are no such container. */
-    std::unique_ptr<juce::XmlElement> readLegacyContainer (const char* bytes, int size)
+    /** What the bytes are as JUCE's legacy container. */
+    struct LegacyContainer
     {
-        if (bytes == nullptr || size < 9)
-            return nullptr;
+        bool refused = false;       ///< its text is unsafe to parse
+        std::unique_ptr<juce::XmlElement> root;
+    };
 
-        if (juce::ByteOrder::littleEndianInt (bytes) != legacyMagic)
-            return nullptr;
+    LegacyContainer readLegacyContainer (const char* bytes, int size)
+    {
+        LegacyContainer result;
+
+        if (bytes == nullptr || size < 9 || juce::ByteOrder::littleEndianInt (bytes) != legacyMagic)
+            return result;
 
         const auto length = (int) juce::ByteOrder::littleEndianInt (bytes + 4);
 
         if (length <= 0)
-            return nullptr;
+            return result;
 
         const char* text = bytes + 8;
         const int available = juce::jmin (length, size - 8);
@@ -210,9 +215,18 @@ namespace
             ++textLength;
 
         if (! juce::CharPointer_UTF8::isValidString (text, textLength))
-            return nullptr;
+        {
+            result.refused = true;
+            return result;
+        }
 
-        return quenwick::parseXmlSafely (juce::String::fromUTF8 (text, textLength));
+        const auto xml = juce::String::fromUTF8 (text, textLength);
+        result.refused = ! quenwick::isSafeXmlText (xml);
+
+        if (! result.refused)
+            result.root = quenwick::parseXmlSafely (xml);
+
+        return result;
     }
 }
 
@@ -222,7 +236,14 @@ DecodedState decodeState (const void* data, int sizeInBytes)
     const int size = bytes != nullptr ? juce::jmax (0, sizeInBytes) : 0;
 
     DecodedState decoded;
-    decoded.legacy = readLegacyContainer (bytes, size);
+    auto legacy = readLegacyContainer (bytes, size);
+
+    // A container whose text is unsafe to parse holds nothing we can use; read as a binary
+    // tree it would only reset every parameter.
+    if (legacy.refused)
+        return decoded;
+
+    decoded.legacy = std::move (legacy.root);
 
     if (decoded.legacy != nullptr)
         return decoded;

@@ -160,7 +160,7 @@ TEST (ProcessorDirectories, FallBackToLocalShareWhenTheDataHomeIsUnsetOrRelative
 {
     TempHome home;
 
-    for (const char* value : { "", "relative/path" })
+    for (const char* value : { "", "relative/path", "~/data" })
     {
         setenv ("XDG_DATA_HOME", value, 1);
         MarlinetAudioProcessor processor;

@@ -180,10 +180,15 @@ TEST_F (ProcessorState, LegacyContainerEdgesOfTheHeader)
 
 TEST_F (ProcessorState, LegacyContainerWithAnEntityDeclarationIsRefusedWithoutCrashing)
 {
-    // Refused text is read as a binary tree like any other unparsable container.
+    // Text refused as unsafe holds nothing usable: the current state stays.
     setParameter (processor, "rate1", 100.0f);
+    const auto before = stateOf (processor);
     restore (legacyContainer (R"(<!DOCTYPE x [<!ENTITY a "x&a;">]><x rate1="&a;"/>)"));
-    EXPECT_TRUE (processor.apvts.state.isValid());
+    EXPECT_EQ (stateOf (processor), before);
+
+    // Safe text that holds no element is read as a binary tree, as any other bytes are.
+    restore (legacyContainer ("no xml here"));
+    EXPECT_TRUE (processor.apvts.state.getType().toString().startsWith ("VC2!"));
     EXPECT_FLOAT_EQ (parameterValue (processor, "rate1"), 120.0f);
 }
 
@@ -270,6 +275,7 @@ TEST (StateDecoding, LegacyTextThatIsNotUtf8IsNoContainer)
 
     const auto decoded = decodeState (out.getData(), (int) out.getDataSize());
     EXPECT_EQ (decoded.legacy, nullptr);
+    EXPECT_FALSE (decoded.tree.isValid());
 }
 
 TEST (StateDecoding, LegacyTextNestedAbsurdlyDeepIsRefusedWithoutCrashing)

@@ -1,5 +1,7 @@
 #include "tests/unit/StoreTestSupport.h"
 
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace storetest;
@@ -70,6 +72,21 @@ TEST_F (Scan, AMissingOrUnreadableDirectoryGivesAnEmptyNamedNode)
     EXPECT_EQ (artists["name"].toString(), "Artists");
     EXPECT_EQ (artists.getNumChildren(), 0);
     EXPECT_EQ (namesOf (menu.getCategoryTree (Menu::Factory)), Names { "F.preset" });
+}
+
+TEST_F (Scan, ASocketIsNeitherAFolderNorAPreset)
+{
+    writeFile (folder.getChildFile ("A.preset"));
+    const auto socketPath = folder.getChildFile ("control").getFullPathName();
+    const int fd = ::socket (AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE (fd, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strncpy (address.sun_path, socketPath.toRawUTF8(), sizeof (address.sun_path) - 1);
+    ASSERT_EQ (::bind (fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
+
+    EXPECT_EQ (namesOf (scan (folder)), Names { "A.preset" });
+    ::close (fd);
 }
 
 TEST_F (Scan, EndsOnLinksBackToAnAncestorOrToItselfAndStillFollowsOtherLinks)
