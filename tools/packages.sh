@@ -16,5 +16,5 @@ ensure_packages()
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config juce-modules-source libasound2-dev libfreetype-dev
                 libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev
                 libxcomposite-dev libxext-dev libxrender-dev libcurl4-openssl-dev ca-certificates
-                fonts-dejavu-core)
+                fonts-dejavu-core fonts-urw-base35)
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xauth clang libclang-rt-14-dev)

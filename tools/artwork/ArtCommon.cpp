@@ -16,7 +16,8 @@ namespace art
 
         juce::String printFaceName()
         {
-            // Prefer a neutral grotesque; any sans serif will do where these are missing.
+            // A neutral grotesque; the build installs Nimbus Sans (fonts-urw-base35) so the
+            // pictures come out the same on every machine. Any sans serif will do elsewhere.
             static const juce::String name = []
             {
                 const auto available = juce::Font::findAllTypefaceNames();
