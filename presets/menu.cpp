@@ -1,11 +1,11 @@
 #include "presets/menu.h"
 
+#include "presets/safeFile.h"
 #include "presets/safeXml.h"
 
 #include <cerrno>
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -77,34 +77,6 @@ namespace
 
         ::close (fd);
         return ok;
-    }
-
-    /** Writes the bytes to a temporary file beside the target and renames it over the target:
-        readers in other instances see the old file or the new one, never a part. */
-    bool replaceFileAtomically (const juce::File& target, const void* data, size_t size)
-    {
-        const auto temp = target.getSiblingFile ("." + target.getFileName() + "."
-                                                 + juce::String ((int) ::getpid()) + "."
-                                                 + juce::String::toHexString (juce::Random().nextInt64())
-                                                 + ".tmp");
-        bool written = false;
-
-        {
-            juce::FileOutputStream out (temp);
-
-            if (out.openedOk())
-            {
-                written = out.write (data, size);
-                out.flush(); // also syncs to disk, so the rename never exposes an empty file
-                written = written && out.getStatus().wasOk();
-            }
-        }
-
-        if (written && std::rename (temp.getFullPathName().toRawUTF8(), target.getFullPathName().toRawUTF8()) == 0)
-            return true;
-
-        temp.deleteFile();
-        return false;
     }
 
     /** The root element of files.xml, or nothing when the file is unreadable, not XML, carries a
@@ -359,7 +331,7 @@ void Menu::savePresets()
     {
         juce::MemoryOutputStream text;
         xml->writeTo (text, juce::XmlElement::TextFormat());
-        replaceFileAtomically (cacheFile, text.getData(), text.getDataSize());
+        replaceFileContent (cacheFile, text.getData(), text.getDataSize());
     }
 }
 

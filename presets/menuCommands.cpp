@@ -1,5 +1,6 @@
 // Preset bar commands.
 #include "presets/menuCommands.h"
+#include "presets/safeFile.h"
 
 #include "presets/infoWindow.h"
 #include "presets/menuComponent.h"
@@ -99,42 +100,6 @@ juce::URL manualsPage()
     return juce::URL (juce::String (MARLINET_HOME_URL).trimCharactersAtEnd ("/") + "/pages/plug-in-manuals");
 }
 
-bool writePresetFile (const juce::File& target, const juce::MemoryBlock& data)
-{
-    // An empty block would delete the target (juce::File::replaceWithData does that on
-    // 0 bytes); a preset is never empty.
-    if (data.isEmpty() || ! juce::File::isAbsolutePath (target.getFullPathName()) || target.isDirectory())
-        return false;
-
-    const auto folder = target.getParentDirectory();
-
-    if (! folder.isDirectory() && ! folder.createDirectory().wasOk())
-        return false;
-
-    juce::TemporaryFile temporary (target, juce::TemporaryFile::useHiddenFile);
-
-    {
-        juce::FileOutputStream out (temporary.getFile(), 8192);
-
-        if (! out.openedOk() || ! out.write (data.getData(), data.getSize()))
-            return false;
-
-        out.flush();
-
-        if (! out.getStatus().wasOk())
-            return false;
-    }
-
-    // The stream does not report a short write when it empties its buffer (a full disk,
-    // a file size limit): compare what actually landed before it replaces the target.
-    juce::MemoryBlock written;
-
-    if (! temporary.getFile().loadFileAsData (written) || written != data)
-        return false;
-
-    return temporary.overwriteTargetFileWithTemporary();
-}
-
 bool liesInside (const juce::File& file, const juce::File& folder)
 {
     const auto location = resolvedLocation (file);
@@ -202,7 +167,7 @@ bool savePreset (Menu& menu, const juce::File& chosen)
     {
         menu.processor->getStateInformation (state);
 
-        if (! writePresetFile (target, state))
+        if (! replaceFileContent (target, state.getData(), state.getSize()))
             return false;
     }
     else
@@ -217,7 +182,7 @@ bool savePreset (Menu& menu, const juce::File& chosen)
 
         owner->getStateInformation (state);
 
-        if (! writePresetFile (target, state))
+        if (! replaceFileContent (target, state.getData(), state.getSize()))
         {
             if (hadPath)
                 tree.setProperty (pathProperty, previousPath, nullptr);

@@ -16,11 +16,6 @@ namespace commands
     /** The maker's manuals page on the same site. */
     juce::URL manualsPage();
 
-    /** Writes data to target through a hidden temporary file beside it whose write and
-        flush are checked before it replaces the target. Refuses an empty block and a
-        target that is a directory. On failure the old target is left whole. */
-    bool writePresetFile (const juce::File& target, const juce::MemoryBlock& data);
-
     /** True when file lies inside folder (or is a direct child of it), comparing paths with
         links and ".." resolved. The file itself need not exist; a link as the last path
         component counts where it lies, not where it points. */

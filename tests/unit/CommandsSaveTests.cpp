@@ -1,4 +1,5 @@
 #include "tests/unit/CommandsTestSupport.h"
+#include "presets/safeFile.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -143,13 +144,13 @@ TEST (CommandsPresetFile, AnEmptyBlockOrADirectoryTargetIsRefusedAndTheOldFileKe
     const auto folder = home.root.getChildFile ("folder.preset");
     const auto nested = home.root.getChildFile ("a/b/c.preset");
     ASSERT_TRUE (target.replaceWithText ("old bytes") && folder.createDirectory().wasOk());
-    EXPECT_FALSE (commands::writePresetFile (target, {}));
+    EXPECT_FALSE (quenwick::replaceFileContent (target, nullptr, 0));
     EXPECT_EQ (target.loadFileAsString(), "old bytes");
-    EXPECT_FALSE (commands::writePresetFile (folder, juce::MemoryBlock ("abc", 3)));
+    EXPECT_FALSE (quenwick::replaceFileContent (folder, "abc", 3));
     EXPECT_TRUE (folder.isDirectory());
     // A good write replaces the content whole and creates missing folders.
-    EXPECT_TRUE (commands::writePresetFile (target, juce::MemoryBlock ("new", 3)));
+    EXPECT_TRUE (quenwick::replaceFileContent (target, "new", 3));
     EXPECT_EQ (target.loadFileAsString(), "new");
-    EXPECT_TRUE (commands::writePresetFile (nested, juce::MemoryBlock ("abc", 3)));
+    EXPECT_TRUE (quenwick::replaceFileContent (nested, "abc", 3));
     EXPECT_EQ (nested.loadFileAsString(), "abc");
 }
