@@ -62,6 +62,20 @@ namespace
             library().processor->menu->loadPresets();
     }
 
+    /** An instance starting up, as a host creates it: scan, cache and default preset. */
+    void ConstructProcessor (benchmark::State& state)
+    {
+        std::unique_ptr<TempHome> emptyHome;
+
+        if (state.range (0) == 0)
+            emptyHome = std::make_unique<TempHome>();
+        else
+            library();
+
+        for (auto _ : state)
+            benchmark::DoNotOptimize (MarlinetAudioProcessor().getNumParameters());
+    }
+
     void LoadOnePreset (benchmark::State& state)
     {
         auto& menu = *library().processor->menu;
@@ -73,6 +87,7 @@ namespace
 
 BENCHMARK (ScanLibrary)->Unit (benchmark::kMillisecond);
 BENCHMARK (LoadPresetsWithCacheFile)->Unit (benchmark::kMillisecond);
+BENCHMARK (ConstructProcessor)->Arg (0)->Arg (10000)->Unit (benchmark::kMillisecond);
 BENCHMARK (LoadOnePreset)->Unit (benchmark::kMicrosecond);
 
 int main (int argc, char** argv)

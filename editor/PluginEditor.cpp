@@ -319,3 +319,9 @@ void MarlinetAudioProcessorEditor::updateTempoLCD()
             indicator->startTimer (period);
     }
 }
+
+// The editor's own file creates it, so the processor's code needs nothing of the editor.
+juce::AudioProcessorEditor* MarlinetAudioProcessor::createEditor()
+{
+    return new MarlinetAudioProcessorEditor (*this);
+}

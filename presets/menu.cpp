@@ -5,11 +5,12 @@
 
 #include <cerrno>
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <set>
 #include <string>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -26,9 +27,12 @@ namespace
     /** files.xml of 10,000 presets is about 2 MiB; beyond this it is not ours. */
     constexpr size_t maxCacheFileSize = 64 * 1024 * 1024;
 
-    /** Bounds on one scan, so linked folders can never make it run away. */
+    /** Bounds on one scan, whatever the folders hold (links may reach one folder many times
+        or lead to the whole file system): a start stays within about a second, and files.xml
+        within what the next start reads. Far beyond any real library; the rest is left out. */
     constexpr int maxScanDepth = 64;
-    constexpr int maxScannedDirectories = 100000;
+    constexpr size_t maxScanEntries = 150000;
+    constexpr size_t maxListedBytes = 24 * 1024 * 1024;
 
     /** Reads a regular file whole, refusing anything else (a FIFO would block the caller) and
         anything larger than the limit. False when the bytes could not all be read. */
@@ -88,32 +92,14 @@ namespace
         if (! readRegularFile (file, maxCacheFileSize, bytes))
             return nullptr;
 
-        const auto text = juce::String::fromUTF8 (static_cast<const char*> (bytes.getData()), (int) bytes.getSize());
-
-        return quenwick::parseXmlSafely (text);
+        return quenwick::parseXmlSafely (static_cast<const char*> (bytes.getData()), bytes.getSize());
     }
 
-    /** A real directory, or a link to one: JUCE's test (st_mode & S_IFDIR) also matches
-        sockets and block devices, whose type bits include that bit. */
-    bool isFolderOnDisk (const juce::File& file)
+    /** True for a name JUCE's hasFileExtension ("preset") accepts: ".preset", any letter case. */
+    bool hasPresetExtension (const char* name)
     {
-        struct stat info;
-        return ::stat (file.getFullPathName().toRawUTF8(), &info) == 0 && S_ISDIR (info.st_mode);
-    }
-
-    /** The resolved path of a directory, links followed; its own path when that fails. */
-    std::string realPathOf (const juce::File& directory)
-    {
-        const auto path = directory.getFullPathName();
-
-        if (char* resolved = ::realpath (path.toRawUTF8(), nullptr))
-        {
-            std::string result (resolved);
-            std::free (resolved);
-            return result;
-        }
-
-        return path.toStdString();
+        const auto length = std::strlen (name);
+        return length >= 7 && strncasecmp (name + length - 7, ".preset", 7) == 0;
     }
 
     /** The one sort rule of preset nodes works on this key of a name: spaces do not count. */
@@ -154,10 +140,40 @@ namespace
         return ! first.isPreset && second.isPreset;
     }
 
+    /** The most bytes the text takes as an XML attribute value: an escape is at most six. */
+    size_t escapedSizeOf (const juce::String& text)
+    {
+        size_t size = 0;
+
+        for (auto* c = text.toRawUTF8(); *c != 0; ++c)
+            size += (*c == '&' || *c == '"' || *c == '\'' || *c == '<' || *c == '>' || (unsigned char) *c < ' ') ? 6 : 1;
+
+        return size;
+    }
+
+    /** What one scan has used up, shared by every folder it visits. */
     struct ScanContext
     {
-        std::vector<std::string> ancestors; // real paths of the folders being scanned
-        int directoriesLeft = maxScannedDirectories;
+        std::set<std::pair<dev_t, ino_t>> visited;  // folders by identity, links resolved
+        size_t entriesLeft = maxScanEntries;
+        size_t bytesLeft = maxListedBytes;
+        int depth = 0;
+
+        /** Takes the room a node of this name and path needs in files.xml at most (tags,
+            indentation, a wrapped line, escapes); false when there is none left. */
+        bool takeRoomFor (const juce::String& name, const juce::String& path)
+        {
+            const auto needed = 64 + (size_t) depth * 4 + escapedSizeOf (name) + escapedSizeOf (path);
+
+            if (needed > bytesLeft)
+            {
+                bytesLeft = 0;
+                return false;
+            }
+
+            bytesLeft -= needed;
+            return true;
+        }
     };
 
     juce::ValueTree scanDirectory (const juce::File& directory, ScanContext& context)
@@ -165,40 +181,66 @@ namespace
         juce::ValueTree node (folderType);
         node.setProperty (nameProperty, directory.getFileName(), nullptr);
 
-        const auto realPath = realPathOf (directory);
+        // A folder met again (through a link, or a link back up the tree) is listed empty:
+        // its presets are already in the tree once.
+        struct stat info;
 
-        // A link back to a folder on the way down would descend for ever: list it, empty.
-        if (std::find (context.ancestors.begin(), context.ancestors.end(), realPath) != context.ancestors.end()
-            || (int) context.ancestors.size() >= maxScanDepth
-            || context.directoriesLeft <= 0)
+        if (context.depth >= maxScanDepth
+            || ::stat (directory.getFullPathName().toRawUTF8(), &info) != 0
+            || ! S_ISDIR (info.st_mode)
+            || ! context.visited.emplace (info.st_dev, info.st_ino).second)
             return node;
 
-        --context.directoriesLeft;
-        context.ancestors.push_back (realPath);
-
         std::vector<ScanEntry> entries;
+        const auto folderPath = juce::File::addTrailingSeparator (directory.getFullPathName());
 
-        for (const auto& entry : juce::RangedDirectoryIterator (directory, false, "*", juce::File::findFilesAndDirectories))
+        // readdir tells a plain file or folder by its entry alone, so only links (and file
+        // systems that do not say) cost a look at what they point to.
+        if (auto* listing = ::opendir (folderPath.toRawUTF8()))
         {
-            auto file = entry.getFile();
-            // Both follow links. JUCE's directory test also takes sockets and block devices
-            // for folders; asking again only for the entries it flags saves a second look at
-            // every preset.
-            const bool isFolder = entry.isDirectory() && isFolderOnDisk (file);
+            while (auto* entry = ::readdir (listing))
+            {
+                const char* name = entry->d_name;
 
-            if (! isFolder && ! file.hasFileExtension ("preset"))
-                continue;
+                if (std::strcmp (name, ".") == 0 || std::strcmp (name, "..") == 0)
+                    continue;
 
-            auto name = file.getFileName();
-            auto key = sortKeyOf (name);
-            entries.push_back ({ std::move (file), std::move (name), std::move (key), ! isFolder });
+                if (context.entriesLeft == 0)
+                    break;
+
+                --context.entriesLeft;
+                bool isFolder = entry->d_type == DT_DIR;
+
+                if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+                {
+                    struct stat target;
+                    isFolder = ::fstatat (::dirfd (listing), name, &target, 0) == 0 && S_ISDIR (target.st_mode);
+                }
+
+                if (! isFolder && ! hasPresetExtension (name))
+                    continue;
+
+                auto nameText = juce::String (juce::CharPointer_UTF8 (name));
+                auto file = juce::File::createFileWithoutCheckingPath (folderPath + nameText);
+                auto key = sortKeyOf (nameText);
+                entries.push_back ({ std::move (file), std::move (nameText), std::move (key), ! isFolder });
+            }
+
+            ::closedir (listing);
         }
 
         // A merge sort stays within the range whatever names the disk holds.
         std::stable_sort (entries.begin(), entries.end(), scanOrderLess);
 
+        ++context.depth;
+
         for (const auto& entry : entries)
         {
+            const auto path = entry.file.getFullPathName();
+
+            if (! context.takeRoomFor (entry.name, entry.isPreset ? path : juce::String()))
+                break;
+
             if (! entry.isPreset)
             {
                 node.appendChild (scanDirectory (entry.file, context), nullptr);
@@ -207,11 +249,11 @@ namespace
 
             juce::ValueTree preset (presetType);
             preset.setProperty (nameProperty, entry.name, nullptr);
-            preset.setProperty (pathProperty, entry.file.getFullPathName(), nullptr);
+            preset.setProperty (pathProperty, path, nullptr);
             node.appendChild (preset, nullptr);
         }
 
-        context.ancestors.pop_back();
+        --context.depth;
         return node;
     }
 }
@@ -343,10 +385,13 @@ juce::ValueTree Menu::getCurrentDirectoriesValueTree()
                                                                  { "Artists", ArtistPresets },
                                                                  { "User", UserPresets } };
 
+    // One scan over the three categories: every folder is listed once, within one budget.
+    ScanContext context;
+
     for (const auto& [name, type] : categories)
     {
         juce::ValueTree category (name);
-        category.appendChild (getFileTreeFromDirectory (getDirectory (type)), nullptr);
+        category.appendChild (scanDirectory (getDirectory (type), context), nullptr);
         result.appendChild (category, nullptr);
     }
 

@@ -1,6 +1,5 @@
 #include "processor/PluginProcessor.h"
 
-#include "editor/PluginEditor.h"
 #include "processor/Directories.h"
 #include "processor/StateBytes.h"
 #include "processor/Tremolo.h"
@@ -149,7 +148,6 @@ void MarlinetAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
     sampleCounter += juce::jmax (0, n);
 }
 
-juce::AudioProcessorEditor* MarlinetAudioProcessor::createEditor()  { return new MarlinetAudioProcessorEditor (*this); }
 bool MarlinetAudioProcessor::hasEditor() const                       { return true; }
 
 const juce::String MarlinetAudioProcessor::getName() const           { return "Marlinet"; }

@@ -1,8 +1,11 @@
 #include "processor/StateBytes.h"
 
 #include "presets/safeXml.h"
+#include "processor/Parameters.h"
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace
 {
@@ -25,7 +28,7 @@ namespace
             if (depth > maxDepth)
                 return refuse();
 
-            if (readString() == 0)
+            if (readName() == 0)
                 return false; // no type: JUCE reads no tree here
 
             const int numProperties = readCompressedInt();
@@ -37,7 +40,7 @@ namespace
                 return refuse();
 
             for (int i = 0; i < numProperties && ok; ++i)
-                if (readString() > 0)
+                if (readName() > 0)
                     readVar (depth + 1);
 
             const int numChildren = readCompressedInt();
@@ -64,18 +67,22 @@ namespace
         juce::uint8 readByte() noexcept       { return position < size ? data[position++] : 0; }
         void skip (size_t n) noexcept         { position += juce::jmin (n, remaining()); }
 
-        /** Returns the string's length in bytes, without its terminator. */
-        size_t readString() noexcept
+        /** Returns the name's length in bytes, without its terminator. A name that is not
+            well-formed UTF-8 is refused: JUCE writes it back with a length counted in decoded
+            characters, which misaligns everything after it in the next save. */
+        size_t readName() noexcept
         {
-            size_t length = 0;
+            const auto start = position;
 
             while (position < size && data[position] != 0)
-            {
                 ++position;
-                ++length;
-            }
 
+            const auto length = position - start;
             skip (1);
+
+            if (! quenwick::isWellFormedUtf8 (reinterpret_cast<const char*> (data + start), length))
+                refuse();
+
             return length;
         }
 
@@ -174,13 +181,28 @@ bool isBoundedValueTreeData (const void* data, size_t size)
     return reader.ok;
 }
 
-void removeNonFiniteValues (juce::ValueTree& state)
+void tidyParameterChildren (juce::ValueTree& state)
 {
-    static const juce::Identifier value ("value");
+    static const juce::Identifier id ("id"), value ("value");
+    std::set<juce::String> bound;
 
-    for (auto child : state)
+    for (int i = 0; i < state.getNumChildren(); ++i)
+    {
+        auto child = state.getChild (i);
+        const auto childId = child[id].toString();
+        const auto namesParameter = std::any_of (std::begin (parameterTable), std::end (parameterTable),
+                                                 [&childId] (const auto& spec) { return childId == spec.id; });
+
+        // JUCE binds a parameter to the last child carrying its id; the first one counts.
+        if (namesParameter && ! bound.insert (childId).second)
+        {
+            state.removeChild (i--, nullptr);
+            continue;
+        }
+
         if (child.hasProperty (value) && ! std::isfinite ((double) child[value]))
             child.removeProperty (value, nullptr);
+    }
 }
 
 namespace
@@ -206,25 +228,13 @@ namespace
         if (length <= 0)
             return result;
 
-        const char* text = bytes + 8;
-        const int available = juce::jmin (length, size - 8);
-        int textLength = 0;
-
         // The text ends at the first zero byte, as a C string would.
-        while (textLength < available && text[textLength] != 0)
-            ++textLength;
-
-        if (! juce::CharPointer_UTF8::isValidString (text, textLength))
-        {
-            result.refused = true;
-            return result;
-        }
-
-        const auto xml = juce::String::fromUTF8 (text, textLength);
-        result.refused = ! quenwick::isSafeXmlText (xml);
+        const auto* text = bytes + 8;
+        const auto available = (size_t) juce::jmin (length, size - 8);
+        result.refused = ! quenwick::isSafeXmlText (text, available);
 
         if (! result.refused)
-            result.root = quenwick::parseXmlSafely (xml);
+            result.root = quenwick::parseXmlSafely (text, available);
 
         return result;
     }
@@ -255,7 +265,7 @@ DecodedState decodeState (const void* data, int sizeInBytes)
     {
         juce::MemoryInputStream in (copy, false);
         decoded.tree = juce::ValueTree::readFromStream (in);
-        removeNonFiniteValues (decoded.tree);
+        tidyParameterChildren (decoded.tree);
     }
 
     return decoded;

@@ -12,10 +12,11 @@
 */
 bool isBoundedValueTreeData (const void* data, size_t size);
 
-/** Removes every "value" property of the tree's direct children that is not a finite
-    number (NaN or infinity), so that the parameter it names falls back to its default:
-    JUCE's range clamp lets such values through to the audio and the host. */
-void removeNonFiniteValues (juce::ValueTree& state);
+/** Makes a decoded tree safe to hand to the parameter state: a child that names a parameter
+    already named by an earlier child is dropped (the first one counts), and every "value"
+    that is not a finite number is removed, so that its parameter falls back to its default
+    (JUCE's range clamp lets such values through to the audio and the host). */
+void tidyParameterChildren (juce::ValueTree& state);
 
 /** What a block of state bytes holds: JUCE's legacy "VC2!" XML container, a binary
     tree, or neither (both empty). */
@@ -26,5 +27,5 @@ struct DecodedState
 };
 
 /** Decodes state bytes as a host or a preset file hands them over. Hostile bytes give
-    an empty result; non-finite parameter values are removed from a binary tree. */
+    an empty result; a binary tree comes back tidied (see tidyParameterChildren). */
 DecodedState decodeState (const void* data, int sizeInBytes);

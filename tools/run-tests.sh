@@ -8,7 +8,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C build
 
-# The state fuzzer needs clang's libFuzzer: a small tree of its own inside build/.
+# The fuzz target needs clang's libFuzzer and AddressSanitizer: a tree of its own inside build/.
 CC=clang CXX=clang++ cmake -S tests/fuzz -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C build/fuzz
 

@@ -199,7 +199,7 @@ TEST_F (Hosted, AudioThroughTheBundleEqualsTheProcessorItself)
     instance->releaseResources();
 }
 
-TEST_F (Hosted, StateSavedByOneInstanceRestoresIntoAnother)
+TEST_F (Hosted, StateSavedByOneInstanceRestoresIntoAnotherAndNoHostNaNReachesIt)
 {
     auto first = create();
     auto second = create();
@@ -210,11 +210,18 @@ TEST_F (Hosted, StateSavedByOneInstanceRestoresIntoAnother)
     for (int i = 0; i < 12; ++i)
         first->getParameters()[i]->setValueNotifyingHost (values[i]);
 
+    // A NaN from the host changes nothing: not the values, not the audio, not the state.
+    for (int i = 0; i < 8; ++i)
+        first->getParameters()[i]->setValueNotifyingHost (std::numeric_limits<float>::quiet_NaN());
+
     // Parameter changes reach the plug-in at the next process call.
     first->prepareToPlay (48000.0, 64);
-    juce::AudioBuffer<float> buffer (2, 64);
+    auto buffer = noise (64, 1);
     juce::MidiBuffer midi;
     first->processBlock (buffer, midi);
+
+    for (int i = 0; i < 64; ++i)
+        ASSERT_TRUE (std::isfinite (buffer.getSample (0, i)) && std::isfinite (buffer.getSample (1, i))) << i;
 
     juce::MemoryBlock state;
     first->getStateInformation (state);

@@ -125,8 +125,25 @@ TEST_F (ProcessorParameters, PrepareToPlayTruncatesTheRateAndResetsNothing)
     EXPECT_EQ (processor.sampleCounter, 100);
 }
 
-TEST_F (ProcessorParameters, ARateBelowOneHertzKeepsTheOutputFinite)
+TEST_F (ProcessorParameters, NonFiniteOrOutOfRangeHostValuesLeaveTheParametersTheAudioAndTheStateFinite)
 {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const auto& parameters = processor.getParameters();
+
+    for (int i = 0; i < 8; ++i)
+    {
+        auto* p = parameters[i];
+        p->setValueNotifyingHost (nan);
+        EXPECT_EQ (p->getValue(), p->getDefaultValue()) << i;
+
+        for (const auto [sent, held] : { std::pair { 2.0f, 1.0f }, { inf, 1.0f }, { -1.0f, 0.0f }, { -inf, 0.0f }, { 0.25f, 0.25f }, { nan, 0.25f } })
+        {
+            p->setValueNotifyingHost (sent);
+            EXPECT_FLOAT_EQ (p->getValue(), held) << i << " " << sent;
+        }
+    }
+
+    // A rate below 1 Hz would make every phase step infinite.
     processor.prepareToPlay (0.0, 512);
     juce::AudioBuffer<float> buffer (2, 64);
     buffer.clear();
@@ -135,7 +152,10 @@ TEST_F (ProcessorParameters, ARateBelowOneHertzKeepsTheOutputFinite)
     processor.processBlock (buffer, midi);
 
     for (int i = 0; i < 64; ++i)
-        EXPECT_TRUE (std::isfinite (buffer.getSample (0, i)));
+        EXPECT_TRUE (std::isfinite (buffer.getSample (0, i)) && std::isfinite (buffer.getSample (1, i)));
+
+    for (const auto& child : treeOf (stateOf (processor)))
+        EXPECT_TRUE (std::isfinite ((double) child["value"])) << child["id"].toString();
 }
 
 TEST_F (ProcessorParameters, ProcessorAndDirectoriesAreReachableThroughThePresetInterface)

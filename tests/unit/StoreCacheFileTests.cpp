@@ -70,7 +70,10 @@ TEST_F (CacheFile, EmptyGarbledStaleCraftedOrForeignContentIsRebuiltFromTheFolde
         // A self-referencing entity sends JUCE's parser into endless recursion; absurd nesting exhausts the stack the same way.
         { "<?xml version=\"1.0\"?><!DOCTYPE Evil [<!ENTITY a \"&a;&a;\">]><Evil x=\"&a;\"/>", "Files" },
         { juce::String::repeatedString ("<a>", 300000) + juce::String::repeatedString ("</a>", 300000), "Files" },
-        { juce::String::repeatedString ("<a x=\"/>\">", 300000), "Files" } };
+        { juce::String::repeatedString ("<a x=\"/>\">", 300000), "Files" },
+        // A processing instruction followed by text loops JUCE's reader for ever; an
+        // unterminated character reference reads past the end of the text.
+        { "<Library><?p?>x</Library>", "Files" }, { "<Library>&#x", "Files" } };
 
     for (const auto& [content, rootTag] : cases)
     {

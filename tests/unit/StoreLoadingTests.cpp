@@ -143,12 +143,14 @@ TEST_F (Loading, AFileAnywhereLoadsAndIsRecordedWithoutMovingTheCurrentPresetIfI
     const auto folder = other ("Folder.preset"), fifo = other ("Pipe.preset");
     folder.createDirectory();
     ASSERT_EQ (mkfifo (fifo.getFullPathName().toRawUTF8(), 0644), 0);
-    const char garbage[] = { 0, 'n', 'o', ' ', 't', 'r', 'e', 'e' };
+    const char garbage[] = { 0, 'n', 'o', ' ', 't', 'r', 'e', 'e' }, badName[] = "\xf0\0\0\0";
+    const char hang[] = "VC2!\x0e\0\0\0<a><?p?>x</a>";   // loops JUCE's XML reader for ever
     auto atLimit = presetBytes (110.0), overLimit = presetBytes (100.0);   // the reader ignores what follows the tree
     atLimit.setSize (1024 * 1024, true);
     overLimit.setSize (1024 * 1024 + 1, true);
     const std::pair<juce::File, bool> cases[] = {   // the file, and whether it is read at all
         { writePreset (other ("empty.preset"), juce::MemoryBlock()), true }, { writePreset (other ("junk.preset"), { garbage, sizeof (garbage) }), true },
+        { writePreset (other ("badname.preset"), { badName, 4 }), true }, { writePreset (other ("hang.preset"), { hang, 22 }), true },
         { folder, false }, { fifo, false }, { writePreset (other ("huge.preset"), overLimit), false }, { other ("missing.preset"), false } };
     for (const auto& [file, isRead] : cases)
     {
