@@ -86,6 +86,45 @@ namespace
 
         return {};
     }
+
+    /** The name typed in the save dialog: the chosen file's name, less a ".preset" extension. */
+    juce::String typedNameOf (const juce::File& chosen)
+    {
+        const auto name = chosen.getFileName();
+        return name.endsWithIgnoreCase (".preset") ? name.dropLastCharacters (7) : name;
+    }
+
+    /** Where a save of the chosen file lands, found without changing anything. */
+    struct SaveDestination
+    {
+        juce::ValueTree current, parent;   ///< the current preset, and the node the new one joins
+        bool currentIsUser = false;
+        juce::String nodeName;
+        juce::File target;                 ///< the file that is written
+    };
+
+    SaveDestination destinationOf (Menu& menu, const juce::File& chosen)
+    {
+        SaveDestination d;
+        d.current = menu.currentPreset;
+        const auto userRoot = menu.getCategoryTree (Menu::User);
+        d.currentIsUser = userRoot.isValid() && d.current.isValid() && d.current.isAChildOf (userRoot);
+
+        // Factory and Artists presets are never written over: from one of them the save goes
+        // to the User root as a new preset.
+        d.parent = d.currentIsUser ? d.current.getParent() : userRoot;
+
+        // The store maps a name without the extension to a file after dropping its last
+        // dot-suffix, so "Soft.v2" would write over "Soft.preset": a dotted name keeps its
+        // extension, and the file written is exactly the typed name with ".preset".
+        const auto typed = typedNameOf (chosen);
+        d.nodeName = typed.containsChar ('.') ? typed + ".preset" : typed;
+
+        juce::ValueTree probe (presetType);
+        probe.setProperty (nameProperty, d.nodeName, nullptr);
+        d.target = fileForNewNode (menu, d.parent, probe);
+        return d;
+    }
 }
 
 namespace commands
@@ -123,52 +162,43 @@ juce::File saveFolder (Menu& menu)
     return fileForNewNode (menu, parent, probe).getParentDirectory();
 }
 
+juce::File saveTarget (Menu& menu, const juce::File& chosen)
+{
+    return chosen.getFullPathName().isEmpty() ? juce::File() : destinationOf (menu, chosen).target;
+}
+
 bool savePreset (Menu& menu, const juce::File& chosen)
 {
     if (chosen.getFullPathName().isEmpty())
         return false;
 
-    // Only the typed name counts; the folder the dialog showed does not.
-    menu.changeName (chosen.getFileNameWithoutExtension());
+    auto d = destinationOf (menu, chosen);
+    const auto targetPath = d.target.getFullPathName();
 
+    if (! liesInside (d.target, menu.getDirectory (Menu::UserPresets)) || menu.processor == nullptr)
+        return false;
+
+    // Only the typed name counts; the folder the dialog showed does not.
+    menu.changeName (typedNameOf (chosen));
     auto pending = menu.pendingPreset;
 
     if (! pending.isValid())
         return false;
 
-    auto current = menu.currentPreset;
-    auto userRoot = menu.getCategoryTree (Menu::User);
-    const auto currentIsUser = userRoot.isValid() && current.isValid() && current.isAChildOf (userRoot);
-
-    // Factory and Artists presets are never written over: from one of them the save goes
-    // to the User root as a new preset.
-    auto parent = currentIsUser ? current.getParent() : userRoot;
-
     // "path" names the file that is written, so a rescan finds the same node again.
-    const auto target = fileForNewNode (menu, parent, pending);
-    const auto userFolder = menu.getDirectory (Menu::UserPresets);
-
-    if (! liesInside (target, userFolder))
-        return false;
-
-    const auto targetPath = target.getFullPathName();
+    pending.setProperty (nameProperty, d.nodeName, nullptr);
     pending.setProperty (pathProperty, targetPath, nullptr);
 
-    if (menu.processor == nullptr)
-        return false;
-
     // The state names the file it is saved to, so the slot, the next project save and the
-    // file itself re-select this preset, not the one loaded before. A failed write puts
-    // the old "path" back.
+    // file itself re-select this preset. The processor's lock is held to read the state and
+    // to record the path once the file is written, never across the disk work: a host
+    // saving its project meanwhile does not wait on the disk.
     juce::MemoryBlock state;
     auto* owner = dynamic_cast<MenuAudioProcessor*> (menu.processor);
 
     if (owner == nullptr)
     {
         menu.processor->getStateInformation (state);
-
-        if (! replaceFileContent (target, state.getData(), state.getSize()))
-            return false;
     }
     else
     {
@@ -182,34 +212,40 @@ bool savePreset (Menu& menu, const juce::File& chosen)
 
         owner->getStateInformation (state);
 
-        if (! replaceFileContent (target, state.getData(), state.getSize()))
-        {
-            if (hadPath)
-                tree.setProperty (pathProperty, previousPath, nullptr);
-            else
-                tree.removeProperty (pathProperty, nullptr);
+        if (hadPath)
+            tree.setProperty (pathProperty, previousPath, nullptr);
+        else
+            tree.removeProperty (pathProperty, nullptr);
+    }
 
-            return false;
-        }
+    if (! replaceFileContent (d.target, state.getData(), state.getSize()))
+        return false;
+
+    if (owner != nullptr)
+    {
+        const juce::ScopedLock sl (owner->stateLock);
+
+        if (auto tree = owner->getProcessorState().state; tree.isValid())
+            tree.setProperty (pathProperty, targetPath, nullptr);
     }
 
     (menu.compareSlot != 0 ? menu.stateB : menu.stateA) = state;
 
-    const auto overwritesCurrent = currentIsUser && current[pathProperty].toString() == targetPath;
+    const auto overwritesCurrent = d.currentIsUser && d.current[pathProperty].toString() == targetPath;
 
-    if (overwritesCurrent || ! parent.isValid())
+    if (overwritesCurrent || ! d.parent.isValid())
         return true;
 
     // The node whose file was just replaced gives way to the new one; else a placeholder
     // current gives way.
-    if (auto sameFile = firstChildWithPath (parent, targetPath); sameFile.isValid())
-        parent.removeChild (sameFile, nullptr);
-    else if (currentIsUser && current[nameProperty].toString() == placeholderName)
-        parent.removeChild (current, nullptr);
+    if (auto sameFile = firstChildWithPath (d.parent, targetPath); sameFile.isValid())
+        d.parent.removeChild (sameFile, nullptr);
+    else if (d.currentIsUser && d.current[nameProperty].toString() == placeholderName)
+        d.parent.removeChild (d.current, nullptr);
 
-    parent.appendChild (pending, nullptr);
+    d.parent.appendChild (pending, nullptr);
     comparator order;
-    parent.sort (order, nullptr, false);
+    d.parent.sort (order, nullptr, false);
 
     menu.currentPreset = pending;
     menu.pendingPreset = {};
@@ -316,6 +352,30 @@ void saveChosenFile (MenuComponent& bar, const juce::File& chosen)
 {
     if (chosen.getFullPathName().isEmpty())
         return;
+
+    const auto target = saveTarget (bar.menu, chosen);
+
+    // The dialog warned only about the file it returned; another preset the save would
+    // replace is asked about here. An answer for a bar that is gone, or given after another
+    // preset became current, is dropped.
+    if (target.existsAsFile() && resolvedLocation (target) != resolvedLocation (chosen))
+    {
+        juce::NativeMessageBox::showOkCancelBox (juce::MessageBoxIconType::NoIcon,
+                                                 "Overwrite preset",
+                                                 target.getFileNameWithoutExtension(),
+                                                 nullptr,
+                                                 juce::ModalCallbackFunction::create (
+                                                     [safeBar = juce::Component::SafePointer<MenuComponent> (&bar),
+                                                      asked = bar.menu.currentPreset, chosen] (int result)
+                                                     {
+                                                         if (safeBar == nullptr || result == 0 || safeBar->menu.currentPreset != asked)
+                                                             return;
+
+                                                         savePreset (safeBar->menu, chosen);
+                                                         safeBar->loadMenu (true);
+                                                     }));
+        return;
+    }
 
     savePreset (bar.menu, chosen);
     bar.loadMenu (true);

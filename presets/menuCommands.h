@@ -25,11 +25,15 @@ namespace commands
         user folder, else the user preset folder. */
     juce::File saveFolder (Menu& menu);
 
-    /** The save chooser's result. The typed name (without extension) names a new preset in
-        the current preset's folder when that is a user folder, else directly under the User
-        root: a save never writes over a Factory or Artists preset. The active slot's state is
-        captured and written; the node joins the tree (and becomes current) only once the
-        file has been written. Returns false when nothing was written. */
+    /** The file a save of the chosen file would write: the typed name (the chosen file's
+        name less a ".preset" extension) with ".preset", in the current preset's folder when
+        that is a user folder, else in the user preset folder. Empty when nothing is chosen. */
+    juce::File saveTarget (Menu& menu, const juce::File& chosen);
+
+    /** The save chooser's result: writes the active slot's state to saveTarget, never over a
+        Factory or Artists preset. The new node, named so that it maps to that file, joins the
+        tree (and becomes current) only once the file has been written. Returns false when
+        nothing was written. */
     bool savePreset (Menu& menu, const juce::File& chosen);
 
     /** True when node is a "preset" below the User root whose file, as the store maps it,
@@ -56,7 +60,8 @@ namespace commands
     void copyToBothSlots (Menu& menu);
 
     /** The bar's handling of the three dialog results: the store part above, then the
-        bar's refresh where the command calls for one. */
+        bar's refresh where the command calls for one. A save that would replace an existing
+        preset other than the file the dialog returned asks first ("Overwrite preset"). */
     void loadChosenFile (MenuComponent& bar, const juce::File& chosen);
     void saveChosenFile (MenuComponent& bar, const juce::File& chosen);
     void deleteAnswered (MenuComponent& bar, int result);

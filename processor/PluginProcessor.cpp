@@ -93,13 +93,16 @@ void MarlinetAudioProcessor::followHostTempo (const char* syncId, const char* ra
     if (rawValue (syncId) == 0.0f)
         return;
 
-    // Compare with the value the parameter would actually hold: a tempo outside the range
-    // then matches its clamped value and is written once, not in every block.
+    // The speed takes the host tempo clamped to its range, as near as the parameter can hold
+    // it (60 in 19..90 is held as 59.9999962). A speed already holding that is never written
+    // again, or every block would write a tempo whose held value keeps another integer part.
     auto* parameter = apvts.getParameter (rateId);
-    const float normalised = parameter->convertTo0to1 ((float) bpm);
-    const double target = parameter->convertFrom0to1 (normalised);
+    const auto& range = parameter->getNormalisableRange();
+    const double clamped = juce::jlimit ((double) range.start, (double) range.end, bpm);
+    const float normalised = parameter->convertTo0to1 ((float) clamped);
+    const float speed = rawValue (rateId);
 
-    if (std::trunc (target) == std::trunc ((double) rawValue (rateId)))
+    if (speed == parameter->convertFrom0to1 (normalised) || std::trunc (clamped) == std::trunc ((double) speed))
         return;
 
     // The parameter's own setter updates the value the rest of this block reads and tells

@@ -6,6 +6,7 @@
 
 using namespace commandstest;
 using quenwick::MenuComponent;
+namespace commands = quenwick::commands;
 
 namespace
 {
@@ -136,6 +137,34 @@ TEST_F (CommandsWindowTest, DeleteAsksOnlyForAUserPresetAndOnlyYesForTheStillCur
     answer (openDialog(), 1);
     EXPECT_FALSE (user ("Lead.preset").exists());
     EXPECT_EQ (store().currentPreset, store().getDefaultTree());
+}
+
+TEST_F (CommandsWindowTest, ASaveOverAnotherPresetAsksFirstAndOnlyOkForTheStillCurrentPresetOfALiveBarWrites)
+{
+    const auto soft = user ("Keys/Soft.preset");
+    const struct { int answer; bool otherPresetCurrent, barGone; float depthAfter; } rounds[] {
+        { 0, false, false, 0.45f }, { 1, true, false, 0.45f }, { 1, false, true, 0.45f }, { 1, false, false, 0.9f } };
+    for (const auto& round : rounds)
+    {
+        bar = bar != nullptr ? std::move (bar) : std::make_unique<MenuComponent> (store());
+        store().loadPreset (preset ("Pad.preset"));
+        setDepth (0.9f);
+        commands::saveChosenFile (*bar, chosen ("Soft"));   // the dialog returned "Soft", not Soft.preset
+        auto* dialog = openDialog();
+        ASSERT_NE (dialog, nullptr);
+        EXPECT_EQ (dialog->getName(), "Overwrite preset");
+        if (round.otherPresetCurrent)
+            store().loadPreset (preset ("Lead.preset"));
+        if (round.barGone)
+            bar.reset();
+        answer (dialog, round.answer);
+        EXPECT_FLOAT_EQ (depthIn (soft), round.depthAfter);
+    }
+    // The file the dialog itself returned, and so warned about, is written without a second question.
+    setDepth (0.8f);
+    commands::saveChosenFile (*bar, soft);
+    EXPECT_EQ (openDialog(), nullptr);
+    EXPECT_FLOAT_EQ (depthIn (soft), 0.8f);
 }
 
 TEST_F (CommandsWindowTest, TheBarOffersTheDownloadOnlyWhenTheServiceSaysTrue)

@@ -72,6 +72,29 @@ TEST_F (CommandsTest, SaveFromAUserSubFolderJoinsThatFolderWhateverFolderTheDial
     EXPECT_EQ (childNames (folder ("Keys")), juce::StringArray ({ "Pad.preset", "Soft.preset", "Warm" }));
 }
 
+TEST_F (CommandsTest, ASaveWritesExactlyTheTypedNameAndTouchesNoOtherPresetFileOrNode)
+{
+    // In Keys, beside Soft.preset (0.45): no dotted name may land on it.
+    const std::pair<const char*, const char*> saves[] = { { "Soft.v2", "Soft.v2.preset" }, { "Tone 1.5.preset", "Tone 1.5.preset" },
+                                                          { "Mix.PRESET", "Mix.preset" }, { "Soft.preset.bak", "Soft.preset.bak.preset" } };
+    for (const auto& [typed, written] : saves)
+    {
+        SCOPED_TRACE (typed);
+        store().loadPreset (preset ("Pad.preset"));
+        setDepth (0.9f);
+        EXPECT_EQ (commands::saveTarget (store(), chosen (typed)), user ("Keys").getChildFile (written));
+        ASSERT_TRUE (commands::savePreset (store(), chosen (typed)));
+        EXPECT_FLOAT_EQ (depthIn (user ("Keys").getChildFile (written)), 0.9f);
+        EXPECT_FLOAT_EQ (depthIn (user ("Keys/Soft.preset")), 0.45f);
+        const auto current = store().currentPreset;
+        EXPECT_EQ (current.getParent(), folder ("Keys"));
+        EXPECT_EQ (current["path"].toString(), user ("Keys").getChildFile (written).getFullPathName());
+        EXPECT_EQ (store().getPresetFile (current), user ("Keys").getChildFile (written));
+        EXPECT_TRUE (preset ("Soft.preset").isValid() && preset ("Pad.preset").isValid());
+    }
+    EXPECT_EQ (folder ("Keys").getNumChildren(), 6);
+}
+
 TEST_F (CommandsTest, SaveOntoTheCurrentUserPresetOverwritesItWithTheActiveSlotOnly)
 {
     auto lead = preset ("Lead.preset");

@@ -225,33 +225,51 @@ namespace
     };
 }
 
-TEST_F (Sync, AHostTempoOutsideTheRangeIsClampedAndWrittenOnce)
+TEST_F (Sync, ASyncedSpeedFollowsEveryHostTempoAndIsWrittenOnlyWhenItsIntegerPartDiffers)
 {
-    NotificationCounter counter;
-    processor.apvts.getParameter ("rate1")->addListener (&counter);
-    setParameter (processor, "sync1", 1.0f);
-    playHead.bpm = 200.0;
+    NotificationCounter writes;
+    const double k = 6.283185307179586 / 48000.0 / 15.0;
 
-    for (int block = 0; block < 3; ++block)
-        runBlock();
+    for (const auto& [syncId, rateId] : { std::pair { "sync1", "rate1" }, { "sync2", "rate2" } })
+    {
+        auto* rate = processor.apvts.getParameter (rateId);
+        const auto range = rate->getNormalisableRange();
+        rate->addListener (&writes);
+        setParameter (processor, syncId, 1.0f);
+        std::vector<double> tempos { -5.0, 0.0, 1.0e6, 120.7, 59.3 };
+        for (int t = (int) range.start - 3; t <= (int) range.end + 3; ++t)
+            tempos.insert (tempos.end(), { (double) t, t + 0.25, t + 0.999 });
 
-    processor.apvts.getParameter ("rate1")->removeListener (&counter);
-    EXPECT_EQ (counter.count, 1);
-    EXPECT_EQ (parameterValue (processor, "rate1"), 160.0f);
-    EXPECT_DOUBLE_EQ (processor.phaseIncrement1, 160.0 * 6.283185307179586 / 48000.0 / 15.0);
+        for (const double bpm : tempos)
+        {
+            const auto clamped = juce::jlimit ((double) range.start, (double) range.end, bpm);
+            const auto held = rate->convertFrom0to1 (rate->convertTo0to1 ((float) clamped));   // the nearest value it can hold
 
-    // The state tree catches up: a save flushes the new value.
-    const auto tree = treeOf (stateOf (processor));
-    EXPECT_EQ ((double) tree.getChildWithProperty ("id", "rate1")["value"], 160.0);
-}
+            // From a speed whose integer part differs, and from one that shares the held value's.
+            for (const auto start : { (float) (clamped > range.start + 2 ? clamped - 1.3 : clamped + 1.3), std::floor (held) + 0.3f })
+            {
+                setParameter (processor, rateId, start);
+                const auto from = parameterValue (processor, rateId);
+                playHead.bpm = bpm;
+                writes.count = 0;
+                for (int block = 0; block < 3; ++block)
+                    runBlock();
 
-TEST_F (Sync, EqualIntegerPartsWriteNothing)
-{
-    setParameter (processor, "sync1", 1.0f);
-    setParameter (processor, "rate1", 120.2f);
-    playHead.bpm = 120.7;
-    runBlock();
-    EXPECT_NEAR (parameterValue (processor, "rate1"), 120.2f, 1e-4);
+                const auto speed = parameterValue (processor, rateId);
+                const bool sameIntegerPart = std::trunc (clamped) == std::trunc ((double) from);
+                SCOPED_TRACE (juce::String (rateId) + " at " + juce::String (bpm) + " from " + juce::String (from));
+                EXPECT_EQ (writes.count, sameIntegerPart || from == held ? 0 : 1);
+                EXPECT_EQ (speed, sameIntegerPart ? from : held);
+                EXPECT_DOUBLE_EQ (rateId[4] == '1' ? processor.phaseIncrement1 : processor.phaseIncrement2, (double) speed * k);
+            }
+        }
+
+        rate->removeListener (&writes);
+        setParameter (processor, syncId, 0.0f);
+    }
+
+    // The state tree catches up: a save flushes the value the audio thread wrote.
+    EXPECT_EQ ((float) (double) treeOf (stateOf (processor)).getChildWithProperty ("id", "rate2")["value"], parameterValue (processor, "rate2"));
 }
 
 TEST_F (Sync, WithoutTempoBothSyncedSpeedsMoveTo120)
