@@ -83,16 +83,24 @@ namespace
         return ok;
     }
 
-    /** The root element of files.xml, or nothing when the file is unreadable, not XML, carries a
-        document type declaration or is crafted to nest absurdly deep. */
-    std::unique_ptr<juce::XmlElement> readCacheFile (const juce::File& file)
+    /** The root element's tag of files.xml text, or nothing when the text is not XML that
+        is safe to read. Reading the start tag alone is enough to learn the tag, but only the
+        whole text tells whether the document is well-formed. */
+    juce::String rootTagOf (const juce::MemoryBlock& text, bool startTagOnly)
     {
-        juce::MemoryBlock bytes;
+        const auto root = quenwick::parseXmlSafely (static_cast<const char*> (text.getData()), text.getSize(), startTagOnly);
+        return root != nullptr ? root->getTagName() : juce::String();
+    }
 
-        if (! readRegularFile (file, maxCacheFileSize, bytes))
-            return nullptr;
+    /** files.xml's text for the tree, as JUCE writes it. */
+    juce::MemoryBlock cacheTextOf (const juce::ValueTree& tree)
+    {
+        juce::MemoryOutputStream text;
 
-        return quenwick::parseXmlSafely (static_cast<const char*> (bytes.getData()), bytes.getSize());
+        if (auto xml = tree.createXml())
+            xml->writeTo (text, juce::XmlElement::TextFormat());
+
+        return text.getMemoryBlock();
     }
 
     /** True for a name JUCE's hasFileExtension ("preset") accepts: ".preset", any letter case. */
@@ -322,25 +330,14 @@ void Menu::loadPresets()
     const auto cacheFile = applicationDir.getFullPathName().isNotEmpty() ? applicationDir.getChildFile (cacheFileName)
                                                                          : juce::File();
 
-    if (cacheFile.existsAsFile())
-    {
-        // Only the root's tag outlives the rebuild below, so the rest is never turned into a tree.
-        if (auto root = readCacheFile (cacheFile))
-            filesTree = juce::ValueTree (juce::Identifier (root->getTagName()));
-        else
-            filesTree = juce::ValueTree (filesType);
-    }
-    else
-    {
-        savePresets();
-    }
+    // Only the cache's root tag outlives the rebuild below; its bytes also tell whether the
+    // rebuilt tree needs writing at all (many instances start over one unchanged cache).
+    juce::MemoryBlock cached;
+    const bool hasCache = cacheFile.existsAsFile() && readRegularFile (cacheFile, maxCacheFileSize, cached);
+    const auto cachedTag = hasCache ? rootTagOf (cached, true) : juce::String();
 
-    // The cache could not be created: the tree still has to hold what the folders hold.
-    if (! filesTree.isValid())
-        filesTree = juce::ValueTree (filesType);
-
-    const auto fresh = getCurrentDirectoriesValueTree();
-    filesTree.copyPropertiesAndChildrenFrom (fresh, nullptr);
+    filesTree = juce::ValueTree (cachedTag.isNotEmpty() ? juce::Identifier (cachedTag) : filesType);
+    filesTree.copyPropertiesAndChildrenFrom (getCurrentDirectoriesValueTree(), nullptr);
 
     if (auto defaultTree = getDefaultTree(); defaultTree.isValid())
     {
@@ -348,7 +345,25 @@ void Menu::loadPresets()
         factoryRoot.moveChild (factoryRoot.indexOf (defaultTree), 0, nullptr);
     }
 
-    savePresets();
+    if (applicationDir.getFullPathName().isEmpty())
+        return;
+
+    auto text = cacheTextOf (filesTree);
+
+    // Text equal to what we write is whole XML with that root: nothing to check, nothing to write.
+    if (hasCache && text == cached)
+        return;
+
+    // A foreign tag survives only from a cache that is whole XML.
+    if (cachedTag.isNotEmpty() && ! filesTree.hasType (filesType) && rootTagOf (cached, false).isEmpty())
+    {
+        juce::ValueTree retyped (filesType);
+        retyped.copyPropertiesAndChildrenFrom (filesTree, nullptr);
+        filesTree = retyped;
+        text = cacheTextOf (filesTree);
+    }
+
+    replaceFileContent (cacheFile, text.getData(), text.getSize());
 }
 
 void Menu::savePresets()
@@ -366,14 +381,10 @@ void Menu::savePresets()
     if (! cacheFile.existsAsFile() && (! filesTree.isValid() || filesTree.getNumChildren() == 0))
         filesTree = juce::ValueTree (filesType);
 
-    if (! filesTree.isValid())
-        return;
-
-    if (auto xml = filesTree.createXml())
+    if (filesTree.isValid())
     {
-        juce::MemoryOutputStream text;
-        xml->writeTo (text, juce::XmlElement::TextFormat());
-        replaceFileContent (cacheFile, text.getData(), text.getDataSize());
+        const auto text = cacheTextOf (filesTree);
+        replaceFileContent (cacheFile, text.getData(), text.getSize());
     }
 }
 

@@ -184,12 +184,12 @@ bool isSafeXmlText (const char* utf8, size_t size)
     return nestingDepth (s) <= maxNesting;
 }
 
-std::unique_ptr<juce::XmlElement> parseXmlSafely (const char* utf8, size_t size)
+std::unique_ptr<juce::XmlElement> parseXmlSafely (const char* utf8, size_t size, bool startTagOnly)
 {
     if (! isSafeXmlText (utf8, size))
         return nullptr;
 
     const auto s = textOf (utf8, size);
-    return juce::XmlDocument (juce::String::fromUTF8 (s.data(), (int) s.size())).getDocumentElement();
+    return juce::XmlDocument (juce::String::fromUTF8 (s.data(), (int) s.size())).getDocumentElement (startTagOnly);
 }
 }

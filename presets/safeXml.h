@@ -19,6 +19,8 @@ bool isWellFormedUtf8 (const char* data, size_t size);
     reader recurses once per level). */
 bool isSafeXmlText (const char* utf8, size_t size);
 
-/** Parses the text when isSafeXmlText allows it; nothing otherwise. */
-std::unique_ptr<juce::XmlElement> parseXmlSafely (const char* utf8, size_t size);
+/** Parses the text when isSafeXmlText allows it; nothing otherwise. With startTagOnly, only
+    the root element's start tag is read: its name and attributes, no children, and nothing
+    after it is checked for well-formedness. */
+std::unique_ptr<juce::XmlElement> parseXmlSafely (const char* utf8, size_t size, bool startTagOnly = false);
 }

@@ -57,6 +57,17 @@ TEST_F (CacheFile, IsWrittenExactlyFromFirstStartOnNestingFoldersEscapingNamesAn
         "    </presets>",
         "  </Factory>" }));
     EXPECT_EQ (home.applicationDirectory().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 2);   // no temporary file stays
+
+    // Starting over an unchanged library writes nothing: every write would replace the file.
+    const auto inodeOf = [this] { struct stat info {}; ::stat (cacheFile().getFullPathName().toRawUTF8(), &info); return info.st_ino; };
+    const auto written = inodeOf();
+    menu.loadPresets();
+    Menu other { "marlinet", nullptr, home.applicationDirectory(), home.userPresetDirectory(), "Marlinet By Quenwick", nullptr };
+    other.loadPresets();
+    EXPECT_EQ (inodeOf(), written);
+    writeFile (home.userPresetDirectory().getChildFile ("New.preset"));
+    other.loadPresets();
+    EXPECT_NE (inodeOf(), written);
 }
 
 TEST_F (CacheFile, EmptyGarbledStaleCraftedOrForeignContentIsRebuiltFromTheFoldersKeepingOnlyAForeignRootTag)
@@ -66,7 +77,7 @@ TEST_F (CacheFile, EmptyGarbledStaleCraftedOrForeignContentIsRebuiltFromTheFolde
         { "", "Files" }, { "this is { not xml", "Files" }, { "<Files><unclosed></Files>", "Files" },
         { "<Files><Factory><presets name=\"Factory\"><preset name=\"Ghost.preset\" path=\"/nowhere/Ghost.preset\"/>"
           "<presets name=\"Old Folder\"/></presets></Factory></Files>", "Files" },
-        { "<Library version=\"3\"><Old name=\"gone\"/></Library>", "Library" },
+        { "<Library version=\"3\"><Old name=\"gone\"/></Library>", "Library" }, { "<Library version=\"3\"><Old>", "Files" },
         // A self-referencing entity sends JUCE's parser into endless recursion; absurd nesting exhausts the stack the same way.
         { "<?xml version=\"1.0\"?><!DOCTYPE Evil [<!ENTITY a \"&a;&a;\">]><Evil x=\"&a;\"/>", "Files" },
         { juce::String::repeatedString ("<a>", 300000) + juce::String::repeatedString ("</a>", 300000), "Files" },
