@@ -258,6 +258,12 @@ DecodedState decodeState (const void* data, int sizeInBytes)
     if (decoded.legacy != nullptr)
         return decoded;
 
+    // Bytes that start with the container's magic yet hold no container are no state we
+    // wrote. Read as a binary tree they would give a tree whose type starts with the magic,
+    // and its next save could read back as a container holding other values.
+    if (size >= 4 && juce::ByteOrder::littleEndianInt (bytes) == legacyMagic)
+        return decoded;
+
     // A private copy: the host's bytes are not kept after the call.
     const juce::MemoryBlock copy (bytes, (size_t) size);
 

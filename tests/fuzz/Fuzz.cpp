@@ -28,6 +28,7 @@ namespace
         juce::File preset = home.userPresetDirectory().getChildFile ("Fuzzed.preset");
         juce::File cache = home.applicationDirectory().getChildFile ("files.xml");
         std::unique_ptr<MarlinetAudioProcessor> processor;
+        juce::MemoryBlock initial;
 
         Harness()
         {
@@ -40,10 +41,14 @@ namespace
             home.userPresetDirectory().getChildFile ("Mine.preset").replaceWithData (state.getData(), state.getSize());
             processor = std::make_unique<MarlinetAudioProcessor>();
             processor->prepareToPlay (48000.0, 64);
+            processor->getStateInformation (initial);
         }
 
         void run (const uint8_t* data, size_t size)
         {
+            // Each input starts from the same state, so any finding replays on its own.
+            processor->setStateInformation (initial.getData(), (int) initial.getSize());
+
             if (mode == "cache")
             {
                 cache.replaceWithData (data, size);
