@@ -38,10 +38,14 @@ namespace
         if (! (ph >= DBL_MIN) || limit < 2)
             return 1;
 
-        int exponent = 0;
-        std::frexp (ph, &exponent);
-        const double top = std::ldexp (1.0, exponent);          // ph lies in [top / 2, top)
-        const double halfUlp = std::ldexp (1.0, exponent - 54);
+        // The power of two at or below ph: its exponent bits alone.
+        std::uint64_t bits;
+        std::memcpy (&bits, &ph, sizeof (bits));
+        bits &= 0x7ff0000000000000u;
+        double bottom;
+        std::memcpy (&bottom, &bits, sizeof (bottom));
+
+        const double top = 2.0 * bottom, halfUlp = bottom * 0x1p-53;
 
         if (std::abs (inc - d) == halfUlp)
             return 1;
@@ -163,8 +167,10 @@ namespace
 
             // The row turns by the small corrections 1 - cos and sin rather than by cos and sin:
             // cos of a small angle, rounded near 1, would scale the row a little at every turn.
-            alphaStride = 2.0 * turnS[columns / 2] * turnS[columns / 2];
-            betaStride = std::sin ((double) columns * d);
+            // Both come from the half angle, accurate to their own few ulps.
+            const double halfC = turnC[columns / 2], halfS = turnS[columns / 2];
+            alphaStride = 2.0 * halfS * halfS;
+            betaStride = 2.0 * halfS * halfC;
         }
 
         void rotate (double* out, int n, double d) noexcept
