@@ -1,35 +1,47 @@
 #include <gtest/gtest.h>
 
+#include "processor/Tremolo.h"
 #include "tests/support/TempHome.h"
 #include "tests/unit/ProcessorHelpers.h"
 
 #include <cmath>
+#include <cstring>
+#include <optional>
 
 namespace
 {
-    /** The tremolo written out from its formulas, independently of the product: the gain
-        of one channel at sample i of a block that starts at the absolute count start. */
-    float referenceGain (MarlinetAudioProcessor& p, int channel, int numChannels, juce::int64 start, int i)
+    /** The tremolo written out from its formulas, independently of the product: the gain of
+        each channel over n samples from the absolute count start, at [i * channels + c]. */
+    std::vector<float> referenceGains (const TremoloSettings& s, int channels, int rate, juce::int64 start, int n)
     {
-        auto v = [&p] (const char* id) { return (double) parameterValue (p, id); };
-        const bool linked = v ("link") != 0.0;
-        const double k = 6.283185307179586 / 48000.0 / 15.0;
-        const double inc1 = v ("rate1") * k, inc2 = linked ? inc1 : v ("rate2") * k;
-        const double v1 = v ("volume1"), d1 = v ("depth1"), p1 = v ("pan1");
-        const double v2 = linked ? v1 : v ("volume2"), d2 = linked ? d1 : v ("depth2"), p2 = linked ? p1 : v ("pan2");
+        const bool linked = s.linked, mono = channels == 1;
+        const double k = 6.283185307179586 / rate / 15.0;
+        const double inc1 = s.rate1 * k, inc2 = linked ? inc1 : s.rate2 * k;
+        const double v1 = s.volume1, d1 = s.depth1, p1 = s.pan1;
+        const double v2 = linked ? v1 : s.volume2, d2 = linked ? d1 : s.depth2, p2 = linked ? p1 : s.pan2;
+        const double a1[] = { mono ? 1.0 : 0.5 - p1 / 20.0, 0.5 + p1 / 20.0 };
+        const double a2[] = { mono ? 1.0 : 0.5 - p2 / 20.0, 0.5 + p2 / 20.0 };
 
+        std::vector<float> gains;
         double ph1 = (double) start * inc1, ph2 = (double) start * inc2;
-        for (int s = 0; s < i; ++s) { ph1 += inc1; ph2 += inc2; }
 
-        const double g1 = d1 <= 0 ? 1.0 : (v1 > 0 ? (std::cos (ph1) + 1.0) * 0.5 * d1 + (1.0 - d1) : 1.0 - d1);
-        const double g2 = d2 <= 0 ? 1.0 : (v2 > 0 ? (std::cos (ph2) + 1.0) * 0.5 * v2 * d2 + (1.0 - d2) : 1.0 - d2);
-        const double G1 = g1 * v1, G2 = g2 * v2;
+        for (int i = 0; i < n; ++i, ph1 += inc1, ph2 += inc2)
+        {
+            const double g1 = d1 <= 0 ? 1.0 : (v1 > 0 ? (std::cos (ph1) + 1.0) * 0.5 * d1 + (1.0 - d1) : 1.0 - d1);
+            const double g2 = d2 <= 0 ? 1.0 : (v2 > 0 ? (std::cos (ph2) + 1.0) * 0.5 * v2 * d2 + (1.0 - d2) : 1.0 - d2);
+            const double G1 = g1 * v1, G2 = g2 * v2;
 
-        const bool mono = numChannels == 1;
-        const double a1 = mono ? (channel == 0 ? 1.0 : 0.0) : (channel == 0 ? 0.5 - p1 / 20.0 : 0.5 + p1 / 20.0);
-        const double a2 = mono ? (channel == 0 ? 1.0 : 0.0) : (channel == 0 ? 0.5 - p2 / 20.0 : 0.5 + p2 / 20.0);
-        return (float) (((G1 * a1 + 1.0) - a1) * ((G2 * a2 + 1.0) - a2));
+            for (int c = 0; c < channels; ++c)
+                gains.push_back ((float) (((G1 * a1[c] + 1.0) - a1[c]) * ((G2 * a2[c] + 1.0) - a2[c])));
+        }
+
+        return gains;
     }
+
+    /** The buffer's one-sample gain rule, as the product must apply it. */
+    float scaled (float in, float gain)  { return gain == 1.0f ? in : (gain == 0.0f ? 0.0f : in * gain); }
+
+    bool sameBits (float a, float b)  { return std::memcmp (&a, &b, sizeof (a)) == 0; }
 
     juce::AudioBuffer<float> noise (int channels, int n, int seed)
     {
@@ -67,14 +79,15 @@ namespace
             const auto start = processor.sampleCounter;
             processor.processBlock (buffer, midi);
 
+            auto v = [this] (const char* id) { return parameterValue (processor, id); };
+            const TremoloSettings s { v ("rate1"), v ("rate2"), v ("depth1"), v ("depth2"), v ("volume1"), v ("volume2"),
+                                      v ("pan1"), v ("pan2"), v ("link") != 0.0f };
+            const auto gains = referenceGains (s, channels, 48000, start, n);
+
             for (int c = 0; c < channels; ++c)
                 for (int i = 0; i < n; ++i)
-                {
-                    const float gain = referenceGain (processor, c, channels, start, i);
-                    const float in = input.getSample (c, i);
-                    const float expected = gain == 1.0f ? in : (gain == 0.0f ? 0.0f : in * gain);
-                    ASSERT_EQ (buffer.getSample (c, i), expected) << "channel " << c << " sample " << i;
-                }
+                    ASSERT_EQ (buffer.getSample (c, i), scaled (input.getSample (c, i), gains[(size_t) (i * channels + c)]))
+                        << "channel " << c << " sample " << i;
 
             EXPECT_EQ (processor.sampleCounter, start + n);
         }
@@ -186,6 +199,61 @@ TEST_F (Tremolo, BypassAndZeroDepthLeaveTheBufferButTheCountRunsOn)
     setParameter (processor, "volume1", 1.0f);
     expectBlockMatchesReference (2, 100, 2);
     EXPECT_DOUBLE_EQ (processor.phaseIncrement1, 120.0 * 6.283185307179586 / 48000.0 / 15.0);
+}
+
+TEST (TremoloSweep, WithinAnUlpOfTheSerialFormulaAndExactAtTheDefaults)
+{
+    // Settings over and beyond the parameter ranges, block sizes 1 to 4096, start counts up to
+    // days of audio (the running phase sum then rounds far from start + i * inc) and where the
+    // phase passes a power of two (its rounding changes there); half of them with denormals
+    // flushed, as in processBlock. Ones come out as the gains themselves, specials as the gain
+    // rule makes them of those gains. Every 25th setting is the defaults, matched bit for bit.
+    juce::Random random (7);
+    const float v = 3.1622776985168457f, specials[] = { INFINITY, -INFINITY, NAN, std::numeric_limits<float>::signaling_NaN(),
+                                                        -0.0f, 0.0f, 1.0e-40f, -1.0e-45f };
+    auto pick = [&random] (std::initializer_list<float> often, float high, float low = 0.0f)
+    {
+        return random.nextBool() ? often.begin()[random.nextInt ((int) often.size())] : low + (high - low) * random.nextFloat();
+    };
+
+    for (int setting = 0; setting < 1000; ++setting)
+    {
+        const bool defaults = setting % 25 == 0;
+        const auto s = defaults ? TremoloSettings() : TremoloSettings { pick ({ 69, 160 }, 400, 1), pick ({ 19, 90 }, 200, 1),
+            pick ({ 0, 1 }, 1), pick ({ 0, 1 }, 1), pick ({ 0, 1, v }, v), pick ({ 0, 1, v }, v),
+            pick ({ -10, 0, 10 }, 10, -10), pick ({ -10, 0, 10 }, 10, -10), random.nextBool() };
+        const int rate = defaults ? 48000 : 44100 + random.nextInt (147901), channels = defaults ? 2 : 1 + random.nextInt (2);
+        const int n = 1 + random.nextInt (random.nextBool() ? 64 : 4096);
+        const auto edge = (juce::int64) (std::ldexp (1.0, 10 + random.nextInt (16)) / (s.rate1 * 6.283185307179586 / rate / 15.0));
+        const juce::int64 starts[] = { random.nextInt (10000), (random.nextInt64() & 0xffffffffffff) % ((juce::int64) rate * 345600),
+                                       juce::jmax ((juce::int64) 0, edge - random.nextInt (n)) };   // section 1's phase crosses 2^e
+        const auto start = starts[random.nextInt (3)];
+        std::optional<juce::ScopedNoDenormals> flush;
+        if (setting % 2 == 1)
+            flush.emplace();
+
+        juce::AudioBuffer<float> ones (channels, n), buffer (channels, n), silent (channels, n);
+        for (int c = 0; c < channels; ++c)
+            for (int i = 0; i < n; ++i)
+                ones.setSample (c, i, 1.0f), buffer.setSample (c, i, random.nextInt (4) == 0 ? specials[random.nextInt (8)] : random.nextFloat() * 2.0f - 1.0f);
+
+        const auto input = buffer;
+        silent.clear();
+        for (auto* b : { &ones, &buffer, &silent })
+            applyTremolo (*b, channels, s, rate, start);
+
+        ASSERT_TRUE (silent.hasBeenCleared());
+        const auto gains = referenceGains (s, channels, rate, start, n);
+
+        for (int c = 0; c < channels; ++c)
+            for (int i = 0; i < n; ++i)
+            {
+                const float got = ones.getSample (c, i), want = gains[(size_t) (i * channels + c)];
+                const bool close = got == std::nextafter (want, got) || std::abs ((double) got - want) <= 1.0e-12;
+                ASSERT_TRUE (got == want || (! defaults && close)) << "setting " << setting << " channel " << c << " sample " << i << ": " << got << " for " << want;
+                ASSERT_TRUE (sameBits (buffer.getSample (c, i), scaled (input.getSample (c, i), got))) << "setting " << setting << " sample " << i;
+            }
+    }
 }
 
 TEST_F (Tremolo, MidiPassesUntouched)
