@@ -152,7 +152,7 @@ namespace
             turnS[0] = 0.0;
 
             for (int r = 1; r < columns; r *= 2)
-                sincos ((double) r * d, &turnS[r], &turnC[r]);
+                turnS[r] = std::sin ((double) r * d), turnC[r] = std::cos ((double) r * d);
 
             for (int r = 3; r < columns; ++r)
             {
@@ -178,8 +178,8 @@ namespace
             if (d != step)
                 setStep (d);
 
-            double rowC, rowS;
-            sincos (ph, &rowS, &rowC);
+            // Once per chunk or run; std::cos is the same libm cosine the serial loop uses.
+            double rowC = std::cos (ph), rowS = std::sin (ph);
 
             // Locals, so that the stores to out cannot alias them.
             const Section sec = section;
