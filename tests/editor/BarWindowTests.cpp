@@ -1,42 +1,14 @@
-#include "tests/unit/BarHelpers.h"
+#include "tests/support/Fixtures.h"
 
-#include <dlfcn.h>
-
-using quenwick::MenuComponent;
 
 namespace
 {
-    /** Without a window manager the server lacks the WM atoms JUCE asks for, and a plug-in
-        build of JUCE leaves Xlib's default handler in place, which exits on the first error.
-        The errors are harmless here: ignore them. */
-    void ignoreXErrors()
+    struct NameRecorder : public quenwick::Label::Listener
     {
-        using Handler = int (*) (void*, void*);
-        juce::Desktop::getInstance(); // opens the display, which resets the handler
-        if (auto* x11 = dlopen ("libX11.so.6", RTLD_NOW | RTLD_NOLOAD))
-            if (auto set = reinterpret_cast<Handler (*) (Handler)> (dlsym (x11, "XSetErrorHandler")))
-                set ([] (void*, void*) { return 0; });
-    }
-
-    void saveScreenshot (const juce::Image& image, const juce::String& name)
-    {
-        auto file = juce::File (MARLINET_SCREENSHOT_DIR).getChildFile (name);
-        file.getParentDirectory().createDirectory();
-        file.deleteFile();
-        juce::FileOutputStream out (file);
-        ASSERT_TRUE (out.openedOk());
-        juce::PNGImageFormat().writeImageToStream (image, out);
-    }
-
-    juce::MouseEvent clickOn (juce::Component& c, int numberOfClicks)
-    {
-        const juce::Point<float> centre ((float) c.getWidth() / 2.0f, (float) c.getHeight() / 2.0f);
-        const auto now = juce::Time::getCurrentTime();
-        return { juce::Desktop::getInstance().getMainMouseSource(), centre, juce::ModifierKeys(),
-                 juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
-                 juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
-                 juce::MouseInputSource::defaultTiltY, &c, &c, now, centre, now, numberOfClicks, false };
-    }
+        void labelNameChange (int index, juce::String name) override { indices.push_back (index); names.add (name); }
+        std::vector<int> indices;
+        juce::StringArray names;
+    };
 
     /** A window holding a preset bar over a small preset tree with the third User preset "Mine"
         current, plus a second focusable component to move the keyboard focus to. */
@@ -59,7 +31,7 @@ namespace
             window.addToDesktop (0);
             window.setVisible (true);
             window.toFront (true);
-            pumpMessages (200);
+            pump (200);
             bar->presetLabel->listeners.add (&recorder);
         }
 
@@ -75,14 +47,14 @@ namespace
             and types over the whole name. */
         juce::TextEditor* openEditorAndType (const juce::String& text)
         {
-            static_cast<juce::Component&> (name()).mouseDoubleClick (clickOn (name(), 2));
-            pumpMessages (50);
+            static_cast<juce::Component&> (name()).mouseDoubleClick (mouseAtCentre (name(), 2));
+            pump (50);
             auto* editor = name().getCurrentTextEditor();
             if (editor != nullptr)
             {
                 editor->selectAll();
                 typeInto (*editor, text);
-                pumpMessages (50);
+                pump (50);
             }
             return editor;
         }
@@ -99,8 +71,8 @@ TEST_F (BarInWindow, OnlyADoubleClickOpensTheWholeNameAndTypingKeepsOnlyTheAllow
 {
     const juce::String longName ("A Very Long Preset Name With Spaces");
     name().setText (longName, juce::dontSendNotification);
-    static_cast<juce::Component&> (name()).mouseDown (clickOn (name(), 1));
-    static_cast<juce::Component&> (name()).mouseUp (clickOn (name(), 1));
+    static_cast<juce::Component&> (name()).mouseDown (mouseAtCentre (name(), 1));
+    static_cast<juce::Component&> (name()).mouseUp (mouseAtCentre (name(), 1));
     EXPECT_EQ (name().getCurrentTextEditor(), nullptr);
 
     auto* editor = openEditorAndType ({});
@@ -123,14 +95,14 @@ TEST_F (BarInWindow, ARenameReachesTheStoreOnceOnReturnOrFocusLossButNotWhenUnch
 {
     ASSERT_NE (openEditorAndType ("Mine"), nullptr);
     name().hideEditor (false);
-    pumpMessages (20);
+    pump (20);
     EXPECT_EQ (name().getCurrentTextEditor(), nullptr);
     EXPECT_TRUE (recorder.names.isEmpty());
 
     auto* editor = openEditorAndType ("Other");
     ASSERT_NE (editor, nullptr);
     editor->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
-    pumpMessages (100);
+    pump (100);
     EXPECT_EQ (name().getCurrentTextEditor(), nullptr);
     EXPECT_EQ (name().getText(), "Mine");
     EXPECT_TRUE (recorder.names.isEmpty());
@@ -139,7 +111,7 @@ TEST_F (BarInWindow, ARenameReachesTheStoreOnceOnReturnOrFocusLossButNotWhenUnch
     editor = openEditorAndType ("Fresh");
     ASSERT_NE (editor, nullptr);
     editor->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
-    pumpMessages (50);
+    pump (50);
     EXPECT_EQ (name().getCurrentTextEditor(), nullptr);
     EXPECT_EQ (recorder.names, juce::StringArray ({ "Fresh" }));
     EXPECT_EQ (recorder.indices, std::vector<int> ({ 2 }));
@@ -150,7 +122,7 @@ TEST_F (BarInWindow, ARenameReachesTheStoreOnceOnReturnOrFocusLossButNotWhenUnch
     ASSERT_NE (editor, nullptr);
     ASSERT_TRUE (editor->hasKeyboardFocus (true));
     elsewhere.grabKeyboardFocus();
-    pumpMessages (200);
+    pump (200);
     EXPECT_EQ (name().getCurrentTextEditor(), nullptr);
     EXPECT_EQ (recorder.names, juce::StringArray ({ "Fresh", "Kept" }));
     EXPECT_EQ (store->pendingPreset["name"].toString(), "Kept");
@@ -167,17 +139,17 @@ TEST_F (BarInWindow, ClosingTheBarWithItsMenuOpenClosesTheMenuSafely)
                                        .withTargetComponent (bar->presetLabel.get())
                                        .withMinimumWidth (bar->presetLabel->getWidth())
                                        .withStandardItemHeight (50));
-    pumpMessages (300);
+    pump (300);
     ASSERT_GT (juce::ModalComponentManager::getInstance()->getNumModalComponents(), 0);
 
     // The open menu, for a look at its font and colours.
     auto* menuWindow = desktop.getComponent (desktop.getNumComponents() - 1);
     ASSERT_NE (menuWindow, nullptr);
-    saveScreenshot (menuWindow->createComponentSnapshot (menuWindow->getLocalBounds()), "bar_popup_menu.png");
+    EXPECT_TRUE (writeScreenshot (menuWindow->createComponentSnapshot (menuWindow->getLocalBounds()), "bar_popup_menu.png"));
 
     const auto before = store->currentPreset;
     bar.reset();
-    pumpMessages (400);
+    pump (400);
     EXPECT_EQ (juce::ModalComponentManager::getInstance()->getNumModalComponents(), 0);
     EXPECT_EQ (desktop.getNumComponents(), windowsBefore);
     EXPECT_EQ (store->currentPreset, before);
@@ -187,8 +159,8 @@ TEST_F (BarInWindow, TheBarLooksRight)
 {
     bar->buttons[MenuComponent::slotAButton]->setToggleState (true, juce::dontSendNotification);
     const auto shot = bar->createComponentSnapshot (bar->getLocalBounds());
-    saveScreenshot (shot, "bar.png");
-    saveScreenshot (bar->createComponentSnapshot (bar->getLocalBounds(), true, 2.0f), "bar_design_units.png");
+    EXPECT_TRUE (writeScreenshot (shot, "bar.png"));
+    EXPECT_TRUE (writeScreenshot (bar->createComponentSnapshot (bar->getLocalBounds(), true, 2.0f), "bar_design_units.png"));
     ASSERT_EQ (shot.getBounds(), juce::Rectangle<int> (0, 0, 1163, 49));
 
     // The name strip's dark fill shows between the number and the name's end.

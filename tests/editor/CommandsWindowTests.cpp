@@ -1,12 +1,8 @@
 #include "presets/infoWindow.h"
-#include "tests/unit/CommandsLoopbackServer.h"
-#include "tests/unit/CommandsTestSupport.h"
+#include "presets/updateCheck.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/Fixtures.h"
 
-#include <dlfcn.h>
-
-using namespace commandstest;
-using quenwick::MenuComponent;
-namespace commands = quenwick::commands;
 
 namespace
 {
@@ -44,14 +40,7 @@ namespace
     {
         void SetUp() override
         {
-            // A bare virtual display has no window manager, so X reports errors for the WM atoms
-            // JUCE asks for; Xlib's default handler would end the program on the first one.
-            using Handler = int (*) (void*, void*);
-            juce::Desktop::getInstance();
-            if (auto* x11 = dlopen ("libX11.so.6", RTLD_NOW | RTLD_NOLOAD))
-                if (auto set = reinterpret_cast<Handler (*) (Handler)> (dlsym (x11, "XSetErrorHandler")))
-                    set ([] (void*, void*) { return 0; });
-
+            ignoreXErrors();
             CommandsBarTest::SetUp();
             bar->setVisible (true);
         }

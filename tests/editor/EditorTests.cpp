@@ -2,6 +2,7 @@
 
 #include "editor/PluginEditor.h"
 #include "presets/updateCheck.h"
+#include "tests/support/Helpers.h"
 #include "tests/support/TempHome.h"
 
 #include <cmath>
@@ -10,18 +11,8 @@
 
 namespace
 {
-    void pump (int milliseconds)  { juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds); }
-
     /** Long enough for one 50 ms refresh to have run, with room for timer jitter. */
     constexpr int oneRefresh = MarlinetAudioProcessorEditor::refreshIntervalMs + 30;
-
-    juce::MouseEvent mouseAtCentre (juce::Component& component, int clicks)
-    {
-        const auto now = juce::Time::getCurrentTime();
-        const auto centre = component.getLocalBounds().getCentre().toFloat();
-        return { juce::Desktop::getInstance().getMainMouseSource(), centre, {}, juce::MouseInputSource::defaultPressure,
-                 0.0f, 0.0f, 0.0f, 0.0f, &component, &component, now, centre, now, clicks, false };
-    }
 
     /** Opens the real editor on a fresh processor in a temporary home. */
     struct EditorFixture : ::testing::Test

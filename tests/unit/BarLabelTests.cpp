@@ -1,4 +1,4 @@
-#include "tests/unit/BarHelpers.h"
+#include "tests/support/Fixtures.h"
 
 TEST (BarLook, NumberNameAndMenuShareTheSegmentFaceAtHeightThirtyOnBlack)
 {

@@ -1,8 +1,6 @@
-#include "tests/unit/BarHelpers.h"
+#include "tests/support/Fixtures.h"
 
 using quenwick::Label;
-using quenwick::Menu;
-using quenwick::MenuComponent;
 
 TEST (BarMenu, LevelsListFoldersFirstAndNumberFromOneButTheFactoryRootAndItsLabelsCountFromZero)
 {
@@ -64,8 +62,7 @@ TEST (BarMenu, LevelsListFoldersFirstAndNumberFromOneButTheFactoryRootAndItsLabe
 
 TEST (BarLayout, ABarOverNoFoldersHasEmptyDisabledCategoriesAndItsPartsSitInOrderAtHalfTheirDesignBounds)
 {
-    OfflineUpdateCheck offline;
-    Menu store ("marlinet", nullptr, {}, {}, "Marlinet By Quenwick", nullptr);
+        Menu store ("marlinet", nullptr, {}, {}, "Marlinet By Quenwick", nullptr);
     MenuComponent bar (store);
 
     int entries = 0;

@@ -1,10 +1,8 @@
-#include "tests/unit/BarHelpers.h"
-#include "tests/unit/ProcessorHelpers.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/Helpers.h"
 
 #include <thread>
 
-using quenwick::Menu;
-using quenwick::MenuComponent;
 
 namespace
 {
@@ -26,7 +24,7 @@ namespace
             }
             store.loadPresets();
             store.loadDefaultPreset();
-            pumpMessages (10);
+            pump (10);
             store.stateChanged = false;
         }
 
@@ -42,8 +40,7 @@ namespace
             processor->setStateInformation (out.getData(), (int) out.getDataSize());
         }
 
-        OfflineUpdateCheck offline;
-        TempHome home;
+                TempHome home;
         std::unique_ptr<MarlinetAudioProcessor> processor = std::make_unique<MarlinetAudioProcessor>();
         Menu& store = *processor->menu;
     };
@@ -54,7 +51,7 @@ TEST_F (BarWithProcessor, RestoresReselectTheirPresetWithinTwoTicksUnknownPathsO
     // A restore while no bar exists is picked up by the next bar's first tick.
     restoreWithPath (factoryFile ("Bright").getFullPathName());
     auto bar = std::make_unique<MenuComponent> (store);
-    pumpMessages (MenuComponent::stateCheckIntervalMs + 50);
+    pump (MenuComponent::stateCheckIntervalMs + 50);
     ASSERT_EQ (store.currentPreset, nodeNamed (store, "Bright.preset"));
     EXPECT_EQ (bar->presetLabel->nameLabel.getText(), "Bright");
 
@@ -64,7 +61,7 @@ TEST_F (BarWithProcessor, RestoresReselectTheirPresetWithinTwoTicksUnknownPathsO
     {
         restoreWithPath (path);
         ASSERT_TRUE (store.stateChanged.load());
-        pumpMessages (twoTicks);
+        pump (twoTicks);
         EXPECT_EQ (store.currentPreset, nodeNamed (store, "Bright.preset")) << path;
         EXPECT_EQ (bar->presetLabel->nameLabel.getText(), "Bright");
         EXPECT_EQ (labelNumber (*bar), "01.");
@@ -74,7 +71,7 @@ TEST_F (BarWithProcessor, RestoresReselectTheirPresetWithinTwoTicksUnknownPathsO
 
     std::thread host ([&] { restoreWithPath (factoryFile ("Calm").getFullPathName()); });
     host.join();
-    pumpMessages (twoTicks);
+    pump (twoTicks);
     EXPECT_EQ (store.currentPreset, nodeNamed (store, "Calm.preset"));
     EXPECT_EQ (bar->presetLabel->nameLabel.getText(), "Calm");
     EXPECT_EQ (labelNumber (*bar), "02.");
@@ -99,7 +96,7 @@ TEST_F (BarWithProcessor, ChoosingAPresetLoadsItsSoundAndTheNextTickAgrees)
     EXPECT_NEAR (parameterValue (*processor, ParameterIds::depth1), 0.25f, 1.0e-6f);
     EXPECT_EQ (bar.presetLabel->nameLabel.getText(), "Bright");
 
-    pumpMessages (twoTicks);
+    pump (twoTicks);
     EXPECT_EQ (store.currentPreset, nodeNamed (store, "Bright.preset"));
     EXPECT_EQ (labelNumber (bar), "01.");
     EXPECT_TRUE (findItem (*bar.popupMenu, "01.Bright")->isTicked);
@@ -116,7 +113,7 @@ TEST_F (BarWithProcessor, TheLitSlotFollowsTheStoreWithoutSwitchingSlotsAndBypas
         store.compareSlot = slot;
         const auto a = store.stateA, b = store.stateB;
         MenuComponent bar (store);
-        pumpMessages (50);
+        pump (50);
 
         EXPECT_EQ (bar.buttons[MenuComponent::slotBButton]->getToggleState(), slot == 1);
         EXPECT_EQ (bar.buttons[MenuComponent::slotAButton]->getToggleState(), slot == 0);
@@ -131,15 +128,15 @@ TEST_F (BarWithProcessor, TheLitSlotFollowsTheStoreWithoutSwitchingSlotsAndBypas
     auto& button = *bar.buttons[MenuComponent::bypassButton];
     EXPECT_TRUE (button.getToggleState());
     button.triggerClick();
-    pumpMessages (50);
+    pump (50);
     EXPECT_FALSE (button.getToggleState());
     EXPECT_EQ (parameterValue (*processor, ParameterIds::bypass), 0.0f);
 
     setParameter (*processor, ParameterIds::bypass, 1.0f);
-    pumpMessages (20);
+    pump (20);
     EXPECT_TRUE (button.getToggleState());
     std::thread host ([&] { setParameter (*processor, ParameterIds::bypass, 0.0f); }); // a host automating bypass
     host.join();
-    pumpMessages (50);
+    pump (50);
     EXPECT_FALSE (button.getToggleState());
 }

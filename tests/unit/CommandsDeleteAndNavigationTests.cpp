@@ -1,9 +1,5 @@
-#include "tests/unit/CommandsTestSupport.h"
+#include "tests/support/Fixtures.h"
 
-using namespace commandstest;
-namespace commands = quenwick::commands;
-using quenwick::Menu;
-using quenwick::MenuComponent;
 
 TEST_F (CommandsTest, DeleteRefusesAllButAUserPresetWhoseOwnFileLiesInsideTheUserFolder)
 {

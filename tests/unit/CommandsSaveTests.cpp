@@ -1,12 +1,9 @@
-#include "tests/unit/CommandsTestSupport.h"
+#include "tests/support/Fixtures.h"
 #include "presets/safeFile.h"
 
 #include <csignal>
 #include <sys/resource.h>
 
-using namespace commandstest;
-namespace commands = quenwick::commands;
-using quenwick::Menu;
 
 namespace
 {
@@ -29,8 +26,8 @@ namespace
 
 TEST_F (CommandsTest, SaveWithAFactoryPresetCurrentGoesToTheUserRootAndLeavesTheFactoryFilesAlone)
 {
-    const auto defaultBefore = bytesOf (factory ("Marlinet By Quenwick.preset"));
-    const auto brightBefore = bytesOf (factory ("Bright.preset"));
+    const auto defaultBefore = fileBytes (factory ("Marlinet By Quenwick.preset"));
+    const auto brightBefore = fileBytes (factory ("Bright.preset"));
     // A new name: a new current node under the User root, its file in the user folder.
     setDepth (0.9f);
     ASSERT_TRUE (commands::savePreset (store(), chosen ("My Tone.preset")));
@@ -45,7 +42,7 @@ TEST_F (CommandsTest, SaveWithAFactoryPresetCurrentGoesToTheUserRootAndLeavesThe
     const auto savedPath = user ("My Tone.preset").getFullPathName();
     EXPECT_EQ (processor->apvts.state["path"].toString(), savedPath);
     EXPECT_EQ (treeOf (store().stateA)["path"].toString(), savedPath);
-    EXPECT_EQ (treeOf (bytesOf (user ("My Tone.preset")))["path"].toString(), savedPath);
+    EXPECT_EQ (treeOf (fileBytes (user ("My Tone.preset")))["path"].toString(), savedPath);
     // The Factory preset's own name, even from a dialog pointed at the Factory folder: a user copy.
     store().loadPreset (preset ("Bright.preset"));
     setDepth (0.8f);
@@ -58,8 +55,8 @@ TEST_F (CommandsTest, SaveWithAFactoryPresetCurrentGoesToTheUserRootAndLeavesThe
     ASSERT_TRUE (commands::savePreset (store(), chosen ("Bright.preset")));
     EXPECT_FLOAT_EQ (depthIn (user ("Bright.preset")), 0.7f);
     EXPECT_EQ (store().getCategoryTree (Menu::User).getNumChildren(), userPresetsBefore);
-    EXPECT_EQ (bytesOf (factory ("Marlinet By Quenwick.preset")), defaultBefore);
-    EXPECT_EQ (bytesOf (factory ("Bright.preset")), brightBefore);
+    EXPECT_EQ (fileBytes (factory ("Marlinet By Quenwick.preset")), defaultBefore);
+    EXPECT_EQ (fileBytes (factory ("Bright.preset")), brightBefore);
 }
 
 TEST_F (CommandsTest, SaveFromAUserSubFolderJoinsThatFolderWhateverFolderTheDialogShowed)
@@ -103,13 +100,13 @@ TEST_F (CommandsTest, SaveOntoTheCurrentUserPresetOverwritesItWithTheActiveSlotO
     setDepth (0.77f);
     ASSERT_TRUE (commands::savePreset (store(), chosen ("Lead.preset")));
     EXPECT_FLOAT_EQ (depthIn (user ("Lead.preset")), 0.77f);
-    EXPECT_EQ (store().stateA, bytesOf (user ("Lead.preset")));
+    EXPECT_EQ (store().stateA, fileBytes (user ("Lead.preset")));
     // With slot B active, stateB is refreshed and written; stateA stays.
     store().compareSlot = 1;
     const auto stateABefore = store().stateA;
     setDepth (0.66f);
     ASSERT_TRUE (commands::savePreset (store(), chosen ("Lead.preset")));
-    EXPECT_EQ (store().stateB, bytesOf (user ("Lead.preset")));
+    EXPECT_EQ (store().stateB, fileBytes (user ("Lead.preset")));
     EXPECT_FLOAT_EQ (depthIn (store().stateB), 0.66f);
     EXPECT_EQ (store().stateA, stateABefore);
     EXPECT_TRUE (store().filesTree.isEquivalentTo (treeBefore));
@@ -135,7 +132,7 @@ TEST_F (CommandsTest, ACancelledOrFailedSaveLeavesTheOldFileAndTheTreeAsTheyWere
 {
     auto lead = preset ("Lead.preset");
     store().loadPreset (lead);
-    const auto oldBytes = bytesOf (user ("Lead.preset"));
+    const auto oldBytes = fileBytes (user ("Lead.preset"));
     const auto treeBefore = store().filesTree.createCopy();
     const auto stateABefore = store().stateA;
     setDepth (0.11f);
@@ -150,7 +147,7 @@ TEST_F (CommandsTest, ACancelledOrFailedSaveLeavesTheOldFileAndTheTreeAsTheyWere
         EXPECT_FALSE (commands::savePreset (store(), chosen ("Brand New.preset")));
         home.userPresetDirectory().setReadOnly (false, false);
     }
-    EXPECT_EQ (bytesOf (user ("Lead.preset")), oldBytes);
+    EXPECT_EQ (fileBytes (user ("Lead.preset")), oldBytes);
     EXPECT_TRUE (store().filesTree.isEquivalentTo (treeBefore));
     EXPECT_EQ (store().currentPreset, lead);
     EXPECT_EQ (store().stateA, stateABefore);

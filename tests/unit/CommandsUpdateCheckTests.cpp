@@ -1,5 +1,5 @@
 #include "presets/updateCheck.h"
-#include "tests/unit/CommandsLoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
 

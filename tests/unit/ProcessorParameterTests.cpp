@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/TempHome.h"
-#include "tests/unit/ProcessorHelpers.h"
+#include "tests/support/Helpers.h"
 
 #include <cstring>
 

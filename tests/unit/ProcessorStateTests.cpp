@@ -3,7 +3,7 @@
 #include "presets/safeXml.h"
 #include "processor/StateBytes.h"
 #include "tests/support/TempHome.h"
-#include "tests/unit/ProcessorHelpers.h"
+#include "tests/support/Helpers.h"
 
 namespace
 {
@@ -29,12 +29,6 @@ namespace
             return out.getMemoryBlock();
         }
 
-        static juce::MemoryBlock bytesOf (const juce::ValueTree& tree)
-        {
-            juce::MemoryOutputStream out;
-            tree.writeToStream (out);
-            return out.getMemoryBlock();
-        }
     };
 }
 

@@ -2,7 +2,7 @@
 
 #include "processor/Tremolo.h"
 #include "tests/support/TempHome.h"
-#include "tests/unit/ProcessorHelpers.h"
+#include "tests/support/Helpers.h"
 
 #include <cmath>
 #include <cstring>

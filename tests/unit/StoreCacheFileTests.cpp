@@ -1,10 +1,9 @@
-#include "tests/unit/StoreTestSupport.h"
+#include "tests/support/Fixtures.h"
 
 #include <sys/stat.h>
 #include <atomic>
 #include <thread>
 
-using namespace storetest;
 
 namespace
 {
@@ -38,14 +37,14 @@ TEST_F (CacheFile, IsWrittenExactlyFromFirstStartOnNestingFoldersEscapingNamesAn
     for (const auto& folder : { home.factoryDirectory(), home.artistDirectory(), home.userPresetDirectory() })
         EXPECT_TRUE (folder.isDirectory()) << folder.getFullPathName();
     EXPECT_EQ (menu.getDirectory ((Menu::DirectoryType) 9), juce::File());   // an unknown type names no folder
-    EXPECT_EQ (bytesOf (cacheFile()), fileWithFactory ({ "  <Factory>", "    <presets name=\"Factory\"/>", "  </Factory>" }));
+    EXPECT_EQ (fileText (cacheFile()), fileWithFactory ({ "  <Factory>", "    <presets name=\"Factory\"/>", "  </Factory>" }));
 
     // " name=\"...\"" is 8 characters plus the name: 52 characters stay on the line, 53 wrap.
     const juce::String fits = juce::String::repeatedString ("f", 45) + ".preset", wraps = juce::String::repeatedString ("w", 46) + ".preset";
     const auto deep = writeFile (home.factoryDirectory().getChildFile ("Bass/Deep & Dark.preset"));
     const auto fitting = writeFile (home.factoryDirectory().getChildFile (fits)), wrapping = writeFile (home.factoryDirectory().getChildFile (wraps));
     menu.loadPresets();
-    EXPECT_EQ (bytesOf (cacheFile()), fileWithFactory ({
+    EXPECT_EQ (fileText (cacheFile()), fileWithFactory ({
         "  <Factory>",
         "    <presets name=\"Factory\">",
         "      <presets name=\"Bass\">",
@@ -94,8 +93,8 @@ TEST_F (CacheFile, EmptyGarbledStaleCraftedOrForeignContentIsRebuiltFromTheFolde
         EXPECT_TRUE (menu.filesTree.hasType (juce::String (rootTag)));
         EXPECT_EQ (menu.filesTree.getNumProperties(), 0);
         EXPECT_EQ (menu.filesTree.getNumChildren(), 3);
-        EXPECT_EQ (namesOf (menu.getCategoryTree (Menu::Factory)), Names { "One.preset" });
-        const auto text = bytesOf (cacheFile());
+        EXPECT_EQ (childNames (menu.getCategoryTree (Menu::Factory)), juce::StringArray ({ "One.preset" }));
+        const auto text = fileText (cacheFile());
         EXPECT_TRUE (isWhole (text, rootTag));
         EXPECT_NE (text.find ("\r\n\r\n<" + rootTag + ">\r\n  <Factory>"), std::string::npos);
         EXPECT_NE (text.find ("<preset name=\"One.preset\""), std::string::npos);
@@ -113,16 +112,16 @@ TEST_F (CacheFile, ACacheThatCannotBeCreatedKeepsTheRebuiltTreeAndAFifoThereNeit
     for (int run = 0; run < 2; ++run)
     {
         menu.loadPresets();
-        EXPECT_EQ (namesOf (menu.getCategoryTree (Menu::Factory)), Names { "Kept.preset" });
-        EXPECT_EQ (namesOf (menu.getCategoryTree (Menu::User)), Names { "Mine.preset" });
+        EXPECT_EQ (childNames (menu.getCategoryTree (Menu::Factory)), juce::StringArray ({ "Kept.preset" }));
+        EXPECT_EQ (childNames (menu.getCategoryTree (Menu::User)), juce::StringArray ({ "Mine.preset" }));
         EXPECT_TRUE (cacheFile().isDirectory());
     }
 
     cacheFile().deleteRecursively();
     ASSERT_EQ (mkfifo (cacheFile().getFullPathName().toRawUTF8(), 0644), 0);
     menu.loadPresets();
-    EXPECT_EQ (namesOf (menu.getCategoryTree (Menu::Factory)), Names { "Kept.preset" });
-    EXPECT_TRUE (isWhole (bytesOf (cacheFile())));
+    EXPECT_EQ (childNames (menu.getCategoryTree (Menu::Factory)), juce::StringArray ({ "Kept.preset" }));
+    EXPECT_TRUE (isWhole (fileText (cacheFile())));
 }
 
 TEST_F (CacheFile, AReaderInAnotherInstanceAlwaysSeesAWholeFile)
@@ -137,7 +136,7 @@ TEST_F (CacheFile, AReaderInAnotherInstanceAlwaysSeesAWholeFile)
     std::thread writer ([&] { for (int i = 0; i < 300; ++i) other.savePresets(); done = true; });
     int reads = 0, broken = 0;
     for (; ! done || reads < 300; ++reads)
-        broken += isWhole (bytesOf (cacheFile())) ? 0 : 1;
+        broken += isWhole (fileText (cacheFile())) ? 0 : 1;
     writer.join();
     EXPECT_EQ (broken, 0) << "of " << reads << " reads";
 }

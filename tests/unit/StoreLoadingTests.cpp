@@ -1,11 +1,10 @@
-#include "tests/unit/StoreTestSupport.h"
-#include "tests/unit/ProcessorHelpers.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/Helpers.h"
 
 #include <sys/stat.h>
 #include <chrono>
 #include <future>
 
-using namespace storetest;
 
 namespace
 {
@@ -102,7 +101,7 @@ TEST_F (Loading, StartLoadsTheDefaultPresetOrMakesTheFirstUserEntryOrAPlaceholde
     EXPECT_EQ (menu().currentPreset["name"].toString(), "Unnamed.preset");
     EXPECT_FALSE (menu().currentPreset.hasProperty ("path"));
     EXPECT_FALSE (user ("Unnamed.preset").exists());
-    const auto cache = bytesOf (home.applicationDirectory().getChildFile ("files.xml"));
+    const auto cache = fileText (home.applicationDirectory().getChildFile ("files.xml"));
     EXPECT_EQ (cache.find ("Unnamed"), std::string::npos);
     EXPECT_NE (cache.find ("Artist.preset"), std::string::npos);
 }

@@ -1,6 +1,5 @@
-#include "tests/unit/StoreTestSupport.h"
+#include "tests/support/Fixtures.h"
 
-using namespace storetest;
 
 namespace
 {

@@ -1,11 +1,10 @@
-#include "tests/unit/StoreTestSupport.h"
+#include "tests/support/Fixtures.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <fcntl.h>
 #include <unistd.h>
 
-using namespace storetest;
 
 namespace
 {
@@ -40,8 +39,8 @@ TEST_F (Scan, ListsFoldersAndPresetsInOneFixedNaturalOrderAndSkipsOtherFiles)
         folder.getChildFile (name).createDirectory();
 
     const auto node = scan (folder);
-    EXPECT_EQ (namesOf (node), (Names { ".hidden.preset", ".hiddenDir", "a2.preset", "a3", "a10.preset", "B.preset", "Folder.preset", "X.PRESET" }));
-    EXPECT_EQ (namesOf (node.getChildWithProperty ("name", "a3")), Names { "Inner.preset" });
+    EXPECT_EQ (childNames (node), (juce::StringArray ({ ".hidden.preset", ".hiddenDir", "a2.preset", "a3", "a10.preset", "B.preset", "Folder.preset", "X.PRESET" })));
+    EXPECT_EQ (childNames (node.getChildWithProperty ("name", "a3")), juce::StringArray ({ "Inner.preset" }));
     for (const auto* folderName : { "Folder.preset", ".hiddenDir" })
         EXPECT_TRUE (node.getChildWithProperty ("name", folderName).hasType ("presets")) << folderName;
 
@@ -53,10 +52,10 @@ TEST_F (Scan, ListsFoldersAndPresetsInOneFixedNaturalOrderAndSkipsOtherFiles)
     for (const auto* name : { "warm pad.preset", "Warm Pad.preset", "WarmPad.preset" })
         writeFile (equal.getChildFile (name));
     equal.getChildFile ("warmpad.preset").createDirectory();
-    const auto first = namesOf (scan (equal));
+    const auto first = childNames (scan (equal));
     EXPECT_EQ (first.size(), 4u);
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ (namesOf (scan (equal)), first);
+        EXPECT_EQ (childNames (scan (equal)), first);
 }
 
 TEST_F (Scan, AMissingOrUnreadableDirectoryGivesAnEmptyNamedNode)
@@ -72,7 +71,7 @@ TEST_F (Scan, AMissingOrUnreadableDirectoryGivesAnEmptyNamedNode)
     const auto artists = menu.getCategoryTree (Menu::Artists);
     EXPECT_EQ (artists["name"].toString(), "Artists");
     EXPECT_EQ (artists.getNumChildren(), 0);
-    EXPECT_EQ (namesOf (menu.getCategoryTree (Menu::Factory)), Names { "F.preset" });
+    EXPECT_EQ (childNames (menu.getCategoryTree (Menu::Factory)), juce::StringArray ({ "F.preset" }));
 }
 
 TEST_F (Scan, ASocketIsNeitherAFolderNorAPreset)
@@ -86,7 +85,7 @@ TEST_F (Scan, ASocketIsNeitherAFolderNorAPreset)
     std::strncpy (address.sun_path, socketPath.toRawUTF8(), sizeof (address.sun_path) - 1);
     ASSERT_EQ (::bind (fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
 
-    EXPECT_EQ (namesOf (scan (folder)), Names { "A.preset" });
+    EXPECT_EQ (childNames (scan (folder)), juce::StringArray ({ "A.preset" }));
     ::close (fd);
 }
 
@@ -100,10 +99,10 @@ TEST_F (Scan, ListsEveryFolderOnceHoweverManyLinksReachIt)
     link (elsewhere.getFullPathName(), folder.getChildFile ("Linked"));
     link (elsewhere.getFullPathName(), inner.getChildFile ("Linked Again"));
     const auto node = scan (folder), innerNode = node.getChild (0);
-    EXPECT_EQ (namesOf (node), (Names { "Inner", "Linked" }));
-    EXPECT_EQ (namesOf (innerNode), (Names { "Deep.preset", "Linked Again", "Loop", "Self" }));
+    EXPECT_EQ (childNames (node), (juce::StringArray ({ "Inner", "Linked" })));
+    EXPECT_EQ (childNames (innerNode), (juce::StringArray ({ "Deep.preset", "Linked Again", "Loop", "Self" })));
     // The first link met in the tree's order lists the folder; every other way to it stays empty.
-    EXPECT_EQ (namesOf (innerNode.getChildWithProperty ("name", "Linked Again")), Names { "Shared.preset" });
+    EXPECT_EQ (childNames (innerNode.getChildWithProperty ("name", "Linked Again")), juce::StringArray ({ "Shared.preset" }));
     for (const auto& repeat : { node.getChild (1), innerNode.getChild (2), innerNode.getChild (3) })
         EXPECT_EQ (repeat.getNumChildren(), 0) << repeat["name"].toString();
 }
@@ -149,10 +148,10 @@ TEST_F (Scan, TheDefaultPresetIsMovedFirstInTheFactoryRootOnly)
         writeFile (home.factoryDirectory().getChildFile (name));
     menu.loadPresets();
     const auto factory = menu.getCategoryTree (Menu::Factory);
-    EXPECT_EQ (namesOf (factory), (Names { "Marlinet By Quenwick.preset", "Alpha.preset", "Bass", "Zulu.preset" }));
+    EXPECT_EQ (childNames (factory), (juce::StringArray ({ "Marlinet By Quenwick.preset", "Alpha.preset", "Bass", "Zulu.preset" })));
     EXPECT_EQ (menu.getDefaultTree(), factory.getChild (0));
     EXPECT_EQ (menu.getCategoryTree ((Menu::Category) 7), factory);
-    const auto text = bytesOf (cacheFile());
+    const auto text = fileText (cacheFile());
     EXPECT_LT (text.find ("Marlinet By Quenwick.preset"), text.find ("Alpha.preset"));   // files.xml follows the tree
     // In a sub-folder, in another case or in another category it stays where the order puts it.
     home.factoryDirectory().getChildFile ("Marlinet By Quenwick.preset").deleteFile();
@@ -161,7 +160,7 @@ TEST_F (Scan, TheDefaultPresetIsMovedFirstInTheFactoryRootOnly)
     writeFile (home.userPresetDirectory().getChildFile ("Marlinet By Quenwick.preset"));
     menu.loadPresets();
     EXPECT_FALSE (menu.getDefaultTree().isValid());
-    EXPECT_EQ (namesOf (menu.getCategoryTree (Menu::Factory)), (Names { "Alpha.preset", "Bass", "marlinet by quenwick.preset", "Zulu.preset" }));
+    EXPECT_EQ (childNames (menu.getCategoryTree (Menu::Factory)), (juce::StringArray ({ "Alpha.preset", "Bass", "marlinet by quenwick.preset", "Zulu.preset" })));
 }
 
 TEST (StoreWithoutDirectories, NeverWritesIntoTheFileSystemRoot)
