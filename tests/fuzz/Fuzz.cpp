@@ -1,90 +1,61 @@
 #include "processor/PluginProcessor.h"
 #include "tests/support/TempHome.h"
 
-#include <cmath>
-#include <cstdlib>
-
-// One libFuzzer target over every reader of outside bytes, chosen by MARLINET_FUZZ_MODE:
-// "state" (host state, the default), "preset" (a preset file) or "cache" (files.xml read by a
-// starting instance). After each input the plug-in must still play finite audio, hold finite
-// parameters inside their ranges, and save a state that reloads to itself.
-
-// The fuzzer runs the processor headless: no editor is linked.
+// One libFuzzer target over the readers of outside bytes, by MARLINET_FUZZ_MODE: "state" (the default), "preset" or "cache"
+// (files.xml read at start). After each input the plug-in plays finite audio, holds its parameters in range and saves a state
+// that reloads to itself. Headless: no editor is linked.
 juce::AudioProcessorEditor* MarlinetAudioProcessor::createEditor() { return nullptr; }
 
 namespace
 {
-    void check (bool condition)
-    {
-        if (! condition)
-            std::abort();
-    }
+    void check (bool condition)  { if (! condition) std::abort(); }
 
     struct Harness
     {
         juce::ScopedJuceInitialiser_GUI juce;
         TempHome home;
-        juce::String mode { juce::SystemStats::getEnvironmentVariable ("MARLINET_FUZZ_MODE", "state") };
-        juce::File preset = home.userPresetDirectory().getChildFile ("Fuzzed.preset");
-        juce::File cache = home.applicationDirectory().getChildFile ("files.xml");
+        const juce::String mode = juce::SystemStats::getEnvironmentVariable ("MARLINET_FUZZ_MODE", "state");
+        const juce::File file = mode == "cache" ? home.applicationDirectory().getChildFile ("files.xml") : home.userPresetDirectory().getChildFile ("Fuzzed.preset");
         std::unique_ptr<MarlinetAudioProcessor> processor;
         juce::MemoryBlock initial;
 
         Harness()
         {
             // A default preset and a user preset give a start something to load and list.
-            MarlinetAudioProcessor first;
-            first.getParameters()[0]->setValueNotifyingHost (0.25f);
-            juce::MemoryBlock state;
-            first.getStateInformation (state);
-            home.factoryDirectory().getChildFile ("Marlinet By Quenwick.preset").replaceWithData (state.getData(), state.getSize());
-            home.userPresetDirectory().getChildFile ("Mine.preset").replaceWithData (state.getData(), state.getSize());
-            processor = std::make_unique<MarlinetAudioProcessor>();
-            processor->prepareToPlay (48000.0, 64);
+            start();
+            processor->getParameters()[0]->setValueNotifyingHost (0.25f);
+            processor->getStateInformation (initial);
+            for (const auto& preset : { home.factoryDirectory().getChildFile ("Marlinet By Quenwick.preset"), home.userPresetDirectory().getChildFile ("Mine.preset") })
+                preset.replaceWithData (initial.getData(), initial.getSize());
+            start();
             processor->getStateInformation (initial);
         }
+
+        void start()  { processor = std::make_unique<MarlinetAudioProcessor>(); processor->prepareToPlay (48000.0, 64); }
 
         void run (const uint8_t* data, size_t size)
         {
             // Each input starts from the same state, so any finding replays on its own.
             processor->setStateInformation (initial.getData(), (int) initial.getSize());
-
-            if (mode == "cache")
-            {
-                cache.replaceWithData (data, size);
-                processor = std::make_unique<MarlinetAudioProcessor>();
-                processor->prepareToPlay (48000.0, 64);
-            }
-            else if (mode == "preset")
-            {
-                preset.replaceWithData (data, size);
-                processor->menu->loadPresetFile (preset);
-            }
-            else
-            {
+            if (mode != "cache" && mode != "preset")
                 processor->setStateInformation (data, (int) size);
-            }
+            else if (file.replaceWithData (data, size); mode == "cache")
+                start();
+            else
+                processor->menu->loadPresetFile (file);
 
-            checkAlive();
-        }
-
-        void checkAlive()
-        {
             juce::AudioBuffer<float> buffer (2, 64);
-            for (int i = 0; i < 64; ++i)
-                buffer.setSample (i % 2, i, 1.0f - (float) i / 32.0f);
+            for (int i = 0; i < 128; ++i)
+                buffer.setSample (i % 2, i / 2, 1.0f - (float) i / 64.0f);
             juce::MidiBuffer midi;
             processor->processBlock (buffer, midi);
-
-            for (int i = 0; i < 64; ++i)
-                check (std::isfinite (buffer.getSample (0, i)) && std::isfinite (buffer.getSample (1, i)));
+            check (std::isfinite (buffer.getRMSLevel (0, 0, 64)) && std::isfinite (buffer.getRMSLevel (1, 0, 64)));
 
             for (auto* parameter : processor->getParameters())
             {
-                const auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter);
+                auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter);
                 const auto value = processor->apvts.getRawParameterValue (ranged->getParameterID())->load();
-                const auto& range = ranged->getNormalisableRange();
-                check (std::isfinite (value) && value >= range.start && value <= range.end);
+                check (value >= ranged->getNormalisableRange().start && value <= ranged->getNormalisableRange().end);   // NaN fails both
             }
 
             juce::MemoryBlock saved, again;
@@ -99,9 +70,7 @@ namespace
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
     static Harness harness;
-
     if (size <= (size_t) std::numeric_limits<int>::max())
         harness.run (data, size);
-
     return 0;
 }
