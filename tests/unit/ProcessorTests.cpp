@@ -183,11 +183,12 @@ TEST_F (ProcessorState, BytesHoldingNoUsableStateKeepTheCurrentOneInBoundedTime)
 
 TEST (StateBytesBounds, RefuseCountsAndSizesBeyondTheDataAndDeepNesting)
 {
-    // Type "T" with 2^30 children; 2^30 properties; a property "p" holding 2^30 bytes; an array of 2^30 elements; 1000 nested children.
+    // Type "T" with 2^30 children; 2^30 properties; a property "p" holding 2^30 bytes; an array of 2^30 elements; 1000 nested
+    // children, well formed to the innermost one.
     std::vector<std::vector<juce::uint8>> hostile { { 'T', 0, 0, 4, 0, 0, 0, 0x40 }, { 'T', 0, 4, 0, 0, 0, 0x40 },
                                                     { 'T', 0, 1, 1, 'p', 0, 4, 0, 0, 0, 0x40, 8 }, { 'T', 0, 1, 1, 'p', 0, 1, 9, 7, 4, 0, 0, 0, 0x40 }, {} };
     for (int i = 0; i < 1000; ++i)
-        hostile.back().insert (hostile.back().end(), { 'T', 0, 0, 1, 1 });
+        hostile.back().insert (hostile.back().end(), { 'T', 0, 0, 1, (juce::uint8) (i < 999 ? 1 : 0) });
     for (const auto& bytes : hostile)
         EXPECT_FALSE (isBoundedValueTreeData (bytes.data(), bytes.size())) << bytes.size();
     const auto real = bytesOf (juce::ValueTree ("MarlinetPreset", { { "path", "/a/b.preset" } }, { param ("rate1", 100) }));
