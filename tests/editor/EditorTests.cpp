@@ -1,311 +1,254 @@
-#include <gtest/gtest.h>
-
 #include "editor/PluginEditor.h"
+#include "presets/infoWindow.h"
 #include "presets/updateCheck.h"
-#include "tests/support/Helpers.h"
-#include "tests/support/TempHome.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/LoopbackServer.h"
 
-#include <cmath>
-#include <functional>
-#include <thread>
+namespace ids = ParameterIds;
 
 namespace
 {
-    /** Long enough for one 50 ms refresh to have run, with room for timer jitter. */
-    constexpr int oneRefresh = MarlinetAudioProcessorEditor::refreshIntervalMs + 30;
+    constexpr int oneRefresh = MarlinetAudioProcessorEditor::refreshIntervalMs + 30;   // with room for timer jitter
 
-    /** Opens the real editor on a fresh processor in a temporary home. */
-    struct EditorFixture : ::testing::Test
+    juce::Component* openDialog()  { return juce::ModalComponentManager::getInstance()->getModalComponent (0); }   // or menu, opened without blocking
+    juce::String openDialogName()  { return openDialog() != nullptr ? openDialog()->getName() : "none"; }
+
+    juce::MemoryBlock png (const juce::Image& image)   // equal bytes, equal pixels
+        { juce::MemoryOutputStream out; juce::PNGImageFormat().writeImageToStream (image, out); return out.getMemoryBlock(); }
+
+    /** CommandsBarTest's bar in a window of its own; its renames and the gestures on "rate1" are counted here; the editor once opened. */
+    struct Window : CommandsBarTest, quenwick::Label::Listener, juce::AudioProcessorParameter::Listener
     {
-        // No test asks the real update service; the address is put back for other suites.
-        EditorFixture()            { quenwick::update::setServiceAddress ({}); }
-        ~EditorFixture() override  { quenwick::update::setServiceAddress (previousServiceAddress); }
-
-        const juce::String previousServiceAddress = quenwick::update::getServiceAddress();
-        TempHome home;
-        MarlinetAudioProcessor processor;
-        std::unique_ptr<MarlinetAudioProcessorEditor> editor;
-        /** Shown as a host would, but off the desktop: a bare virtual display without a window manager fails in X11. */
-        void open()  { editor = std::make_unique<MarlinetAudioProcessorEditor> (processor); editor->setVisible (true); }
-        juce::RangedAudioParameter& parameter (const char* id)  { return *processor.apvts.getParameter (id); }
-        float raw (const char* id)  { return processor.apvts.getRawParameterValue (id)->load(); }
-        void click (juce::Button& button)  { button.triggerClick(); pump (30); }
-
-        /** As host automation would; on this (message) thread attachments follow at once. */
-        void set (const char* id, float plainValue)  { parameter (id).setValueNotifyingHost (parameter (id).convertTo0to1 (plainValue)); }
-        void set (std::initializer_list<std::pair<const char*, float>> values)  { for (auto [id, value] : values) set (id, value); }
-        void setOnAnotherThread (const char* id, float value0to1)  { std::thread ([&] { parameter (id).setValueNotifyingHost (value0to1); }).join(); pump (30); }
-        /** The normalised round trip may land one float step off, so nearby normalised values are tried. */
-        void setExactly (const char* id, float plainValue)
+        void SetUp() override
         {
-            auto& p = parameter (id);
-            float normalised = p.convertTo0to1 (plainValue);
-            for (int step = 0; step <= 64 && (p.setValueNotifyingHost (normalised), raw (id) != plainValue); ++step)
-                normalised = std::nextafter (normalised, raw (id) < plainValue ? 2.0f : -1.0f);
-            ASSERT_EQ (raw (id), plainValue);
+            ignoreXErrors();
+            CommandsBarTest::SetUp();
+            bar->addToDesktop (0);
+            bar->setVisible (true);
+            bar->toFront (true);
+            bar->presetLabel->listeners.add (this);
+            processor->apvts.getParameter (ids::rate1)->addListener (this);
+            pump (200);
         }
-
-        /** Restores a host state equal to the current one except for "link". */
-        void restoreStateWithLink (bool linkOn)
-        {
-            auto tree = processor.apvts.copyState();
-            tree.getChildWithProperty ("id", ParameterIds::link).setProperty ("value", linkOn ? 1.0 : 0.0, nullptr);
-            juce::MemoryOutputStream out;
-            tree.writeToStream (out);
-            processor.setStateInformation (out.getData(), (int) out.getDataSize());
-        }
-
-        /** The two speed ranges differ (69..160 and 19..90): the range tells the binding. */
-        void expectRightHandBoundToSection (int section)
-        {
-            const bool one = section == 1;
-            EXPECT_EQ (editor->rateKnob2->getRange(), one ? juce::Range<double> (69, 160) : juce::Range<double> (19, 90));
-            EXPECT_EQ (editor->rateKnob2->getValue(), raw (one ? ParameterIds::rate1 : ParameterIds::rate2));
-            EXPECT_EQ (editor->depthKnob2->getValue(), raw (one ? ParameterIds::depth1 : ParameterIds::depth2));
-            EXPECT_EQ (editor->volumeKnob2->getValue(), raw (one ? ParameterIds::volume1 : ParameterIds::volume2));
-            EXPECT_EQ (editor->panKnob2->getValue(), raw (one ? ParameterIds::pan1 : ParameterIds::pan2));
-        }
-
-        /** Mean brightness of an area of the editor as painted. */
-        float brightness (juce::Rectangle<int> area)
-        {
-            const auto image = editor->createComponentSnapshot (area, true, 1.0f);
-            double sum = 0.0;
-            for (int y = 0; y < image.getHeight(); ++y)
-                for (int x = 0; x < image.getWidth(); ++x)
-                    sum += image.getPixelAt (x, y).getPerceivedBrightness();
-            return (float) (sum / (image.getWidth() * image.getHeight()));
-        }
-
-        /** Writes the editor as painted after its refreshes have settled. */
-        void writeScreenshot (const juce::String& name)
-        {
-            pump (300);
-            const auto image = editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f);
-            ASSERT_EQ (image.getBounds(), juce::Rectangle<int> (0, 0, 1163, 245));
-            const auto file = juce::File (MARLINET_SCREENSHOT_DIR).getChildFile ("editor-" + name + ".png");
-            ASSERT_TRUE (file.getParentDirectory().createDirectory() && (! file.exists() || file.deleteFile()));
-            juce::FileOutputStream out (file);
-            ASSERT_TRUE (out.openedOk() && juce::PNGImageFormat().writeImageToStream (image, out));
-            out.flush();
-            EXPECT_GT (file.getSize(), 1000);
-        }
-    };
-}
-
-TEST_F (EditorFixture, WindowIsFixedWithTheBarOnTopTheHalfScaleBodyBelowAndOnlySwitchesNotTheLogoTakingClicks)
-{
-    open();
-    EXPECT_EQ (editor->getBounds(), juce::Rectangle<int> (0, 0, 1163, 245));
-    EXPECT_FALSE (editor->isResizable());
-    EXPECT_EQ (editor->resizableCorner, nullptr);
-    EXPECT_EQ (editor->getChildComponent (0), editor->presetBar.get());
-    EXPECT_EQ (editor->presetBar->getBounds(), juce::Rectangle<int> (0, 0, 1163, 49));
-    EXPECT_EQ (editor->getChildComponent (1), editor->bodyContainer.get());
-    EXPECT_EQ (editor->bodyContainer->getBounds(), juce::Rectangle<int> (0, 98, 2326, 392));
-    EXPECT_EQ (editor->getLocalArea (editor->bodyContainer.get(), editor->bodyContainer->getLocalBounds()),
-               juce::Rectangle<int> (0, 49, 1163, 196));
-    // The background lies behind every control and fills the body.
-    EXPECT_EQ (editor->bodyContainer->getChildComponent (0), editor->backgroundView.get());
-    EXPECT_EQ (editor->backgroundView->getBounds(), juce::Rectangle<int> (0, 0, 2326, 392));
-    // The logo's centre, design (1066 + 95, 160 + 36) under the bar, reaches the background;
-    // switches take clicks at their corners, design (1125, 311) and (155, 183), even if transparent,
-    // and hovering never changes their picture.
-    EXPECT_EQ (editor->getComponentAt (juce::Point<int> (580, 49 + 98)), editor->backgroundView.get());
-    EXPECT_EQ (editor->getComponentAt (juce::Point<int> (563, 49 + 156)), editor->linkButton.get());
-    EXPECT_EQ (editor->getComponentAt (juce::Point<int> (78, 49 + 92)), editor->syncButton1.get());
-    EXPECT_EQ (editor->syncButton1->getOverImage(), editor->syncButton1->getNormalImage());
-    EXPECT_EQ (editor->linkButton->getOverImage(), editor->linkButton->getNormalImage());
-}
-
-TEST_F (EditorFixture, AnEditorOpenedWithLinkOnBindsTheRightHandToSection1AndAClosedOneListensNoMore)
-{
-    open();
-    editor.reset();
-    set ({ { ParameterIds::link, 1.0f }, { ParameterIds::rate1, 100.0f }, { ParameterIds::depth1, 0.25f }, { ParameterIds::sync1, 1.0f } });
-    setOnAnotherThread (ParameterIds::rate2, 0.9f);
-    open();
-    EXPECT_TRUE (editor->linkButton->getToggleState());
-    EXPECT_TRUE (editor->syncButton2->getToggleState());
-    expectRightHandBoundToSection (1);
-    // Turning the right speed knob moves "rate1", not "rate2", and the left knob follows.
-    const float rate2 = raw (ParameterIds::rate2);
-    editor->rateKnob2->setValue (150.0, juce::sendNotificationSync);
-    EXPECT_EQ (raw (ParameterIds::rate1), 150.0f);
-    EXPECT_EQ (raw (ParameterIds::rate2), rate2);
-    EXPECT_EQ (editor->rateKnob1->getValue(), 150.0);
-}
-
-TEST_F (EditorFixture, LinkChangedByClickAutomationRestoreOrThreadRebindsEndingAHeldKnobsGestureAndKeeps3ButtonAnd8SliderAttachments)
-{
-    struct GestureCounter : juce::AudioProcessorParameter::Listener
-    {
-        int begun = 0, ended = 0;
+        void TearDown() override  { editor.reset(); bar.reset(); juce::ModalComponentManager::getInstance()->cancelAllModalComponents(); pump (50); }
+        void labelNameChange (int, juce::String name) override  { renames.add (name); }
         void parameterValueChanged (int, float) override {}
-        void parameterGestureChanged (int, bool starting) override  { ++(starting ? begun : ended); }
-    } gestures;
-    set ({ { ParameterIds::rate2, 33.0f }, { ParameterIds::pan2, -4.0f } });
+        void parameterGestureChanged (int, bool starting) override  { ++(starting ? gesturesBegun : gesturesEnded); }
+        void reply (juce::Component* dialog, int result)  { dialog->exitModalState (result); pump (50); }
+        void open()  { editor = std::make_unique<MarlinetAudioProcessorEditor> (*processor); editor->setVisible (true); }   // off the desktop
+        void set (std::initializer_list<std::pair<const char*, float>> values)  { for (auto [id, value] : values) setParameter (*processor, id, value); }
+
+        juce::StringArray renames;
+        int gesturesBegun = 0, gesturesEnded = 0;
+        std::unique_ptr<MarlinetAudioProcessorEditor> editor;
+    };
+}
+
+TEST_F (Window, LinkRebindsTheRightHandFromEverySourceEndingAHeldKnobsGestureAndKeeping3ButtonAnd8SliderAttachments)
+{
     open();
-    const int children = editor->bodyContainer->getNumChildComponents();
-    parameter (ParameterIds::rate2).addListener (&gestures);
+    editor.reset();   // a closed editor listens no more
+    set ({ { ids::link, 1 }, { ids::rate1, 100 }, { ids::depth1, 0.25f }, { ids::volume1, 2 }, { ids::pan1, 3 }, { ids::sync1, 1 }, { ids::rate2, 33 } });
+    std::thread ([this] { setParameter (*processor, ids::depth2, 0.75f); }).join();
+    open();
     editor->rateKnob2->mouseDown (mouseAtCentre (*editor->rateKnob2, 1));   // held through the first change
-    ASSERT_EQ (gestures.begun, 1);
-    // Automation and a state restore rebind inside the call; a click and another thread at the message thread's next turn.
-    const std::pair<const char*, std::function<void (bool)>> sources[] = {
-        { "automation", [this] (bool on) { set (ParameterIds::link, on ? 1.0f : 0.0f); } },
-        { "click",      [this] (bool)    { click (*editor->linkButton); } },
-        { "restore",    [this] (bool on) { restoreStateWithLink (on); } },
-        { "thread",     [this] (bool on) { setOnAnotherThread (ParameterIds::link, on ? 1.0f : 0.0f); } },
-    };
-    for (int i = 0; i < 16; ++i)   // every source both ways, after each of the others
+    const std::function<void (float)> sources[] {   // automation, a click, a state restore, another thread (these two act at the next turn)
+        [this] (float on) { set ({ { ids::link, on } }); },
+        [this] (float) { editor->linkButton->triggerClick(); pump (30); },
+        [this] (float on) { auto tree = processor->apvts.copyState(); tree.getChildWithProperty ("id", ids::link).setProperty ("value", on, nullptr);
+                            const auto bytes = bytesOf (tree); processor->setStateInformation (bytes.getData(), (int) bytes.getSize()); },
+        [this] (float on) { std::thread ([&] { setParameter (*processor, ids::link, on); }).join(); pump (30); } };
+    const char* sections[2][4] { { ids::rate2, ids::depth2, ids::volume2, ids::pan2 }, { ids::rate1, ids::depth1, ids::volume1, ids::pan1 } };
+    const int children = editor->bodyContainer->getNumChildComponents();
+    for (int i = -1; i < 16; ++i)   // as opened with link on, then every source both ways after each of the others
     {
-        const bool on = i % 2 == 0;
-        const auto& [name, change] = sources[(i + i / 4) % 4];
-        SCOPED_TRACE (juce::String (name) + (on ? " on" : " off"));
-        change (on);
-        EXPECT_EQ (gestures.ended, 1);
-        ASSERT_EQ (raw (ParameterIds::link), on ? 1.0f : 0.0f);
-        EXPECT_EQ (editor->linkButton->getToggleState(), on);
-        expectRightHandBoundToSection (on ? 1 : 2);
-        ASSERT_EQ (editor->buttonAttachments.size(), 3u);
-        ASSERT_EQ (editor->sliderAttachments.size(), 8u);
-        ASSERT_EQ (editor->bodyContainer->getNumChildComponents(), children);
+        const bool on = i % 2 != 0;
+        SCOPED_TRACE ("source " + juce::String ((i + i / 4) % 4) + (on ? " on" : " off"));
+        if (i >= 0) sources[(i + i / 4) % 4] (on ? 1.0f : 0.0f);
+        ASSERT_EQ (parameterValue (*processor, ids::link), on ? 1.0f : 0.0f);
+        EXPECT_TRUE (gesturesBegun == 1 && gesturesEnded == (i < 0 ? 0 : 1) && editor->linkButton->getToggleState() == on);
+        const juce::Slider* knobs[] { editor->rateKnob2.get(), editor->depthKnob2.get(), editor->volumeKnob2.get(), editor->panKnob2.get() };
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ (knobs[k]->getValue(), parameterValue (*processor, sections[on][k])) << k;   // the values differ between the sections
+        EXPECT_TRUE (editor->syncButton1->getToggleState() && editor->syncButton2->getToggleState() == on);   // "sync1" on, "sync2" off
+        ASSERT_TRUE (editor->buttonAttachments.size() == 3 && editor->sliderAttachments.size() == 8 && editor->bodyContainer->getNumChildComponents() == children);
     }
-    parameter (ParameterIds::rate2).removeListener (&gestures);
-    // Section 2's values come back, and each current control moves the parameter it shows.
-    EXPECT_EQ (editor->rateKnob2->getValue(), 33.0);
-    EXPECT_EQ (editor->panKnob2->getValue(), -4.0);
-    editor->depthKnob2->setValue (0.75, juce::sendNotificationSync);
-    EXPECT_EQ (raw (ParameterIds::depth2), 0.75f);
-    click (*editor->syncButton2);
-    EXPECT_EQ (raw (ParameterIds::sync2), 1.0f);
+    editor->rateKnob2->mouseDoubleClick (mouseAtCentre (*editor->rateKnob2, 2));   // a double-click returns it to the bound default
+    EXPECT_FLOAT_EQ (parameterValue (*processor, ids::rate1), 120.0f);   // not exact after the normalised round trip
 }
 
-TEST_F (EditorFixture, DoubleClickReturnsAKnobToItsParametersDefaultAndSyncSwitchesToggleSync1WhileLinked)
+TEST (KnobFilmstrip, PositionsDrawFrames0And59And118AndTheLastOnlyAtTheTop)
 {
-    set ({ { ParameterIds::depth1, 0.9f }, { ParameterIds::rate2, 80.0f } });
-    open();
-    editor->depthKnob1->mouseDoubleClick (mouseAtCentre (*editor->depthKnob1, 2));
-    EXPECT_EQ (raw (ParameterIds::depth1), 0.5f);
-    editor->rateKnob2->mouseDoubleClick (mouseAtCentre (*editor->rateKnob2, 2));
-    EXPECT_FLOAT_EQ (raw (ParameterIds::rate2), 60.0f);   // 60 in 19..90 is not exact after the normalised round trip
-    click (*editor->syncButton1);
-    EXPECT_EQ (raw (ParameterIds::sync1), 1.0f);
-    EXPECT_EQ (raw (ParameterIds::sync2), 0.0f);
-    set (ParameterIds::link, 1.0f);
-    EXPECT_TRUE (editor->syncButton2->getToggleState());
-    click (*editor->syncButton2);
-    EXPECT_EQ (raw (ParameterIds::sync1), 0.0f);
-    EXPECT_EQ (raw (ParameterIds::sync2), 0.0f);
-    EXPECT_FALSE (editor->syncButton1->getToggleState());
-}
-
-TEST_F (EditorFixture, ReadoutsShowRoundedSpeedsUncutWithEveryGlyphAndIndicatorsBlinkOneThenBarAtHalfBeatsFromTheFirstRefresh)
-{
-    set (ParameterIds::rate1, 160.0f);   // the starting speed: the first refresh must still start the blink
-    open();
-    EXPECT_EQ (editor->rateReadout1->getText(), "000");
-    EXPECT_EQ (editor->tempoLCD1->getText(), "");
-    EXPECT_FALSE (editor->tempoLCD1->isTimerRunning());
-    // A lacking glyph draws as the face's missing-glyph box (a snowman is in no segment face); a too wide text gets an ellipsis.
-    auto outline = [] (const juce::Label& label, juce::juce_wchar c)
-        { juce::Path path; label.getFont().getTypefacePtr()->getOutlineForGlyph ((int) c, path); return path.toString(); };
-    const std::tuple<juce::Label*, const char*, std::vector<const char*>> cases[] = {
-        { editor->rateReadout1.get(), "0123456789", { "160" } }, { editor->rateReadout2.get(), "", { "90" } },
-        { editor->bpmCaption1.get(), "", { "BPM" } },            { editor->bpmCaption2.get(), "BPM", { "BPM" } },
-        { editor->tempoLCD1.get(), "1|", { "1", "|" } },         { editor->tempoLCD2.get(), "1|", { "1", "|" } },
-    };
-    for (const auto& [label, glyphs, widest] : cases)
-    {
-        for (auto c : juce::String (glyphs))
-            EXPECT_NE (outline (*label, c), outline (*label, 0x2603)) << glyphs;
-        const auto area = label->getBorderSize().subtractedFrom (label->getLocalBounds());
-        for (const auto* text : widest)
-            EXPECT_LE (label->getFont().getStringWidthFloat (text), (float) area.getWidth()) << text;
-    }
-    pump (oneRefresh);
-    EXPECT_EQ (editor->rateReadout1->getText(), "160");
-    EXPECT_EQ (editor->tempoLCD1->getTimerInterval(), 187);
-    EXPECT_EQ (editor->tempoLCD2->getTimerInterval(), 500);
-    EXPECT_TRUE (editor->tempoLCD2->isTimerRunning());
-    // The real timer shows the first half beat, then each tick flips the text.
-    pump (187 + 40);
-    EXPECT_EQ (editor->tempoLCD1->getText(), "1");
-    for (const auto* text : { "1", "|", "1", "|" })
-        EXPECT_EQ ((editor->tempoLCD2->timerCallback(), editor->tempoLCD2->getText()), text);
-    // Halves round away from zero, also just below a half and below zero; a speed that cannot blink gets no period.
-    EXPECT_EQ (MarlinetAudioProcessorEditor::roundSpeed (120.49999f), 120.0f);
-    EXPECT_EQ (MarlinetAudioProcessorEditor::roundSpeed (68.5f), 69.0f);
-    EXPECT_EQ (MarlinetAudioProcessorEditor::roundSpeed (-2.5f), -3.0f);
-    EXPECT_EQ (TempoLCD::halfBeatMilliseconds (69), 434);
-    EXPECT_EQ (TempoLCD::halfBeatMilliseconds (0), 0);
-    EXPECT_EQ (TempoLCD::halfBeatMilliseconds (-5), 0);
-    // 19 is the bottom of "rate2" and so exact; 60 is not, and with link on that readout still follows "rate2".
-    struct Step { float rate1, rate2; bool link; const char* text1; int half1; const char* text2; int half2; };
-    for (const auto& s : { Step { 120.4f, 19.0f, false, "120", 250, "19", 1578 }, Step { 120.5f, 19.0f, false, "121", 247, "19", 1578 },
-                           Step { 120.5f, 60.0f, true, "121", 247, "60", 500 } })
-    {
-        set (ParameterIds::link, s.link ? 1.0f : 0.0f);
-        setExactly (ParameterIds::rate1, s.rate1);
-        set (ParameterIds::rate2, s.rate2);
-        pump (oneRefresh);
-        EXPECT_EQ (editor->rateReadout1->getText(), s.text1) << s.rate1;
-        EXPECT_EQ (editor->tempoLCD1->getTimerInterval(), s.half1) << s.rate1;
-        EXPECT_EQ (editor->rateReadout2->getText(), s.text2) << s.rate2;
-        EXPECT_EQ (editor->tempoLCD2->getTimerInterval(), s.half2) << s.rate2;
-    }
-}
-
-TEST (KnobFilmstrip, PositionsPickAndDrawFrames0And59And118AndTheLastOnlyAtTheTopFromOneSharedStrip)
-{
-    KnobLookAndFeel speed (true), speedAgain (true), plain (false);
-    const auto& strip = speed.getStrip();
-    ASSERT_EQ (strip.getBounds(), juce::Rectangle<int> (0, 0, 130, 14999));
-    ASSERT_EQ (plain.getStrip().getHeight(), 14999);
-    EXPECT_EQ (speedAgain.getStrip(), strip);   // same pixel data, not a second decode
-    EXPECT_NE (plain.getStrip(), strip);
-    // No picture: nothing to pick; a position past the end stays on the strip.
-    EXPECT_EQ (KnobLookAndFeel::frameForPosition (0, 0.7f), 0);
-    EXPECT_EQ (KnobLookAndFeel::frameForPosition (14999, 1.01f), 119);
-    // Which frame of the strip does a drawing of the knob at this position match best?
+    KnobLookAndFeel speed (true);
+    ASSERT_EQ (speed.getStrip().getBounds(), juce::Rectangle<int> (130, 14999));   // 120 frames of 130 x 125, the last one row short
+    EXPECT_TRUE (KnobLookAndFeel::frameForPosition (0, 0.7f) == 0 && KnobLookAndFeel::frameForPosition (14999, 1.01f) == 119);
     juce::Slider slider;
-    const juce::Image::BitmapData stripPixels (strip, juce::Image::BitmapData::readOnly);
-    auto distance = [] (juce::Colour a, juce::Colour b)
-        { return std::abs (a.getFloatAlpha() - b.getFloatAlpha()) + std::abs (a.getPerceivedBrightness() - b.getPerceivedBrightness()); };
-    auto bestFrame = [&] (float position)
+    for (auto [position, frame] : { std::pair { 0.0f, 0 }, { 0.5f, 59 }, { 0.999f, 118 }, { 1.0f, 119 } })
     {
         juce::Image drawn (juce::Image::ARGB, 130, 125, true);
-        { juce::Graphics g (drawn); speed.drawRotarySlider (g, 7, 9, 130, 125, position, 0.0f, 1.0f, slider); }
-        std::vector<double> differences (120, 0.0);
-        for (int frame = 0; frame < 120; ++frame)
-            for (int y = 0; y < 124; ++y)
-                for (int x = 0; x < 130; ++x)
-                    differences[(size_t) frame] += distance (drawn.getPixelAt (x, y), stripPixels.getPixelColour (x, frame * 125 + y));
-        return (int) (std::min_element (differences.begin(), differences.end()) - differences.begin());
-    };
-    for (const auto& [position, frame] : { std::pair<float, int> { 0.0f, 0 }, { 0.5f, 59 }, { 0.999f, 118 }, { 1.0f, 119 } })
-    {
-        EXPECT_EQ (KnobLookAndFeel::frameForPosition (14999, position), frame) << position;
-        EXPECT_EQ (bestFrame (position), frame) << position;
+        speed.drawRotarySlider (*std::make_unique<juce::Graphics> (drawn), 7, 9, 130, 125, position, 0.0f, 1.0f, slider);
+        EXPECT_EQ (png (drawn.getClippedImage ({ 130, 124 })), png (speed.getStrip().getClippedImage ({ 0, frame * 125, 130, 124 }))) << position;
     }
 }
 
-TEST_F (EditorFixture, BypassDimsTheLogoWithinOneRefreshAndScreenshotsOfTheDefaultLinkedAndBypassedEditorAreWritten)
+TEST_F (Window, OnlyADoubleClickRenamesTakingTwentyAllowedCharactersAndReportingOnceOnReturnOrFocusLossNotUnchangedOrCancelled)
 {
-    const juce::Rectangle<int> logoArea { 540, 130, 80, 34 };
+    store().loadPreset (preset ("Lead.preset"));
+    store().stateChanged = false;   // else the bar's next check puts the name back
+    juce::Label& label = bar->presetLabel->nameLabel;   // its name has spaces, yet opens whole
+    static_cast<juce::Component&> (label).mouseUp (mouseAtCentre (label, 1));   // mouse handlers are public on Component only
+    EXPECT_EQ (label.getCurrentTextEditor(), nullptr);
+    struct Round { juce::String typed, shown; int key; bool pasted; const char* reported; };   // key 0: the focus moves away
+    const Round rounds[] { { {}, label.getText(), 0, false, "" }, { "Other", "Other", juce::KeyPress::escapeKey, false, "" },
+        { juce::CharPointer_UTF8 ("Ab W-w\xc3\xa9_9cdefghijklmnopqrstuvxyz"), "Ab9cdefghijklmnopqrs", juce::KeyPress::returnKey, false, "Ab9cdefghijklmnopqrs" },
+        { "New Wave 2", "Neave2", 0, true, "Ab9cdefghijklmnopqrs Neave2" } };   // refused: space, W, -, w, e acute and _, also when pasted
+    for (const auto& round : rounds)
+    {
+        const auto before = label.getText();
+        static_cast<juce::Component&> (label).mouseDoubleClick (mouseAtCentre (label, 2));
+        auto* field = label.getCurrentTextEditor();
+        ASSERT_TRUE (field != nullptr && field->getText() == before && field->hasKeyboardFocus (true)) << round.shown;
+        field->selectAll();
+        round.pasted ? field->insertTextAtCaret (round.typed) : typeInto (*field, round.typed);
+        EXPECT_EQ (field->getText(), round.shown);
+        round.key != 0 ? (void) field->keyPressed (juce::KeyPress (round.key)) : field->giveAwayKeyboardFocus();
+        pump (100);
+        EXPECT_EQ (label.getCurrentTextEditor(), nullptr);
+        EXPECT_EQ (label.getText(), round.key == juce::KeyPress::escapeKey ? before : round.shown);
+        EXPECT_EQ (renames.joinIntoString (" "), round.reported);
+    }
+    EXPECT_EQ (juce::File (store().pendingPreset["path"].toString()), user ("Neave2.preset"));
+    EXPECT_EQ (store().currentPreset, preset ("Lead.preset"));   // a rename renames no file by itself
+}
+
+TEST_F (Window, TheMenuTheChoosersAndTheInfoWindowGoWithTheBarAndTheChoosersOpenOnTheSaveFolder)
+{
+    const auto windows = juce::Desktop::getInstance().getNumComponents();   // the bar's among them
+    press (MenuComponent::presetsButton);
+    pump (300);
+    ASSERT_NE (openDialog(), nullptr);
+    bar.reset();
+    pump (400);
+    EXPECT_TRUE (openDialog() == nullptr && juce::Desktop::getInstance().getNumComponents() == windows - 1 && store().currentPreset == store().getDefaultTree());
+    bar = std::make_unique<MenuComponent> (store());
+    const struct { const char* current; int button; const char* title; juce::File root; } choosers[] {
+        { "Bright.preset", MenuComponent::loadButton, "Load preset file", home.userPresetDirectory() },
+        { "Bright.preset", MenuComponent::saveButton, "Save preset file", home.userPresetDirectory() },
+        { "Pad.preset", MenuComponent::saveButton, "Save preset file", user ("Keys") } };   // where the save will land
+    for (const auto& chooser : choosers)
+    {
+        store().loadPreset (preset (chooser.current));
+        press (chooser.button);
+        pump (100);
+        ASSERT_EQ (openDialogName(), chooser.title);
+        auto* browser = openDialog();
+        while (browser != nullptr && dynamic_cast<juce::FileBrowserComponent*> (browser) == nullptr)
+            browser = browser->getChildComponent (0);
+        ASSERT_NE (browser, nullptr);
+        EXPECT_EQ (static_cast<juce::FileBrowserComponent*> (browser)->getRoot(), chooser.root);
+        EXPECT_EQ (static_cast<juce::FileBrowserComponent*> (browser)->isSaveMode(), chooser.button == MenuComponent::saveButton);
+    }
+    const auto tree = store().filesTree.createCopy();
+    bar->showInfoWindow();
+    juce::Component::SafePointer<InfoWindow> info (bar->infoWindow.get());
+    bar.reset();
+    pump (100);
+    EXPECT_TRUE (openDialog() == nullptr && info == nullptr && store().filesTree.isEquivalentTo (tree));
+}
+
+TEST_F (Window, TheInfoWindowDrawsTheVersionOverTheCardOneAtATimeAndClosesSafely)
+{
+    bar->showInfoWindow();
+    juce::Component::SafePointer<InfoWindow> shown (bar->infoWindow.get());
+    ASSERT_TRUE (shown != nullptr && shown->isOnDesktop() && shown->isVisible());
+    // The card at 40 % (1146 x 1360, truncated), the version over its caption in light grey, 14 px high at this height;
+    const juce::Rectangle<int> topHalf (458, 272);   // the top half: JUCE's splash may still fade out in the bottom corner
+    auto expected = shown->imageComponent.createComponentSnapshot (topHalf).convertedToFormat (juce::Image::RGB);
+    juce::Graphics g (expected);
+    g.setColour (juce::Colours::lightgrey);
+    g.setFont (14.0f);
+    g.drawText ("1.3.0", juce::Rectangle<float> (357.0f, 62.0f, 50.0f, 50.0f), juce::Justification::centredLeft);
+    EXPECT_EQ (png (shown->createComponentSnapshot (topHalf).convertedToFormat (juce::Image::RGB)), png (expected));
+    bar->showInfoWindow();
+    EXPECT_EQ (shown, nullptr);   // replaced; a close lets go of the new one at once and destroys it once the close has returned
+    (shown = bar->infoWindow.get())->closeButtonPressed();
+    EXPECT_TRUE (bar->infoWindow == nullptr && shown != nullptr && ! shown->isVisible());
+    pump (30);
+    EXPECT_EQ (shown, nullptr);
+}
+
+TEST_F (Window, DeleteAndOverwriteAskFirstAndOnlyYesForTheStillCurrentPresetOfALiveBarActs)
+{
+    press (MenuComponent::deleteButton);   // no question for a Factory preset
+    store().loadPreset (preset ("Pad.preset"));   // depth 0.4
+    commands::saveChosenFile (*bar, user ("Keys/Soft.preset"));   // nor for the file the save dialog itself returned, and so warned about
+    EXPECT_EQ (openDialog(), nullptr);
+    for (const bool deleting : { false, true })
+        for (auto [answer, otherPresetCurrent, barGone, acts] : { std::array { 0, 0, 0, 0 }, { 1, 1, 0, 0 }, { 1, 0, 1, 0 }, { 1, 0, 0, 1 } })
+        {
+            bar = bar != nullptr ? std::move (bar) : std::make_unique<MenuComponent> (store());
+            store().loadPreset (preset (deleting ? "Lead.preset" : "Pad.preset"));
+            setDepth (0.9f);
+            deleting ? press (MenuComponent::deleteButton) : commands::saveChosenFile (*bar, chosen ("Soft"));   // "Soft", not Soft.preset
+            ASSERT_EQ (openDialogName(), deleting ? "Delete preset" : "Overwrite preset");
+            if (otherPresetCurrent) store().loadPreset (preset (deleting ? "Pad.preset" : "Lead.preset"));
+            if (barGone) bar.reset();
+            reply (openDialog(), answer);   // it outlives the bar
+            if (deleting) EXPECT_EQ (user ("Lead.preset").existsAsFile(), ! acts) << answer;
+            else EXPECT_FLOAT_EQ (depthIn (user ("Keys/Soft.preset")), acts ? 0.9f : 0.4f) << answer;
+        }
+    EXPECT_TRUE (store().currentPreset == store().getDefaultTree() && user ("Keys/Pad.preset").existsAsFile());
+}
+
+TEST_F (Window, TheDownloadIsOfferedOnlyWhenTheServiceSaysTrueAndItsPromptOutlivesTheBar)
+{
+    for (const std::string says : { "false", "true" })
+    {
+        LoopbackServer service (LoopbackServer::response ("200 OK", says));
+        quenwick::update::setServiceAddress (service.address());
+        bar = std::make_unique<MenuComponent> (store());   // a new bar asks once
+        quenwick::update::setServiceAddress ({});
+        EXPECT_EQ (service.requestsSeen, 1);
+        ASSERT_EQ (openDialogName(), says == "true" ? "New plugin update" : "none");
+    }
+    bar.reset();
+    reply (openDialog(), 0);   // the prompt outlives the bar; Cancel then touches nothing
+}
+
+// Last, so that in a whole run JUCE's splash, shown for the program's first seconds, has gone from the screenshots.
+TEST_F (Window, TheFixedEditorShowsTheBarOverTheHalfScaleBodyWhoseRefreshesRoundTheSpeedsBlinkEachHalfBeatAndDimTheLogoWhenBypassed)
+{
+    auto refresh = [this] (const char* screenshot)   // the logo's brightness after one refresh
+    {
+        pump (oneRefresh);
+        const auto image = editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f);
+        EXPECT_TRUE (writeScreenshot (image, juce::String ("editor-") + screenshot + ".png"));
+        double sum = 0.0;
+        for (int i = 0; i < 80 * 34; ++i)
+            sum += image.getPixelAt (540 + i % 80, 130 + i / 80).getPerceivedBrightness();
+        return sum;
+    };
     open();
-    writeScreenshot ("default");
-    ASSERT_TRUE (editor->logoPanel->isEnabled());
-    const float lit = brightness (logoArea);
-    set ({ { ParameterIds::link, 1.0f }, { ParameterIds::rate1, 96.0f }, { ParameterIds::depth1, 0.8f }, { ParameterIds::sync1, 1.0f } });
-    writeScreenshot ("linked");
-    set ({ { ParameterIds::link, 0.0f }, { ParameterIds::bypass, 1.0f } });
+    EXPECT_TRUE (editor->getBounds() == juce::Rectangle<int> (1163, 245) && ! editor->isResizable() && editor->resizableCorner == nullptr);
+    EXPECT_TRUE (editor->getChildComponent (0) == editor->presetBar.get() && editor->presetBar->getBounds() == juce::Rectangle<int> (1163, 49));
+    EXPECT_TRUE (editor->getChildComponent (1) == editor->bodyContainer.get()
+                 && editor->getLocalArea (editor->bodyContainer.get(), editor->bodyContainer->getLocalBounds()) == juce::Rectangle<int> (0, 49, 1163, 196));
+    // The background lies behind every control, and the logo lets clicks through to it.
+    EXPECT_TRUE (editor->bodyContainer->getChildComponent (0) == editor->backgroundView.get() && editor->getComponentAt (580, 147) == editor->backgroundView.get());
+    const auto lit = refresh ("default");
+    set ({ { ids::rate1, 160 } });   // the indicators' starting speed: a new editor's first refresh must still start the blink
+    open();
     pump (oneRefresh);
-    EXPECT_FALSE (editor->logoPanel->isEnabled());
-    EXPECT_LT (brightness (logoArea), lit * 0.6f);
-    writeScreenshot ("bypassed");
-    set (ParameterIds::bypass, 0.0f);
-    pump (oneRefresh);
-    EXPECT_TRUE (editor->logoPanel->isEnabled());
-    EXPECT_FLOAT_EQ (brightness (logoArea), lit);
+    EXPECT_TRUE (editor->tempoLCD1->getTimerInterval() == 187 && editor->tempoLCD2->getTimerInterval() == 500);
+    for (const auto* text : { "1", "|", "1", "|" })
+        EXPECT_EQ ((editor->tempoLCD2->timerCallback(), editor->tempoLCD2->getText()), text);
+    set ({ { ids::link, 1 }, { ids::rate1, 120.6f }, { ids::rate2, 60.4f }, { ids::depth1, 0.8f }, { ids::sync1, 1 } });
+    EXPECT_EQ (refresh ("linked"), lit);
+    const auto shown = editor->rateReadout1->getText() + " " + editor->rateReadout2->getText() + " " + juce::String (editor->tempoLCD1->getTimerInterval());
+    EXPECT_EQ (shown, "121 60 247");   // linked, the right readout still shows "rate2"; 121 BPM blinks every 247 ms
+    set ({ { ids::link, 0 }, { ids::bypass, 1 } });
+    EXPECT_LT (refresh ("bypassed"), lit * 0.6);
+    for (auto [speed, rounded] : { std::pair { 68.5f, 69.0f }, { -2.5f, -3.0f }, { 0.49999997f, 0.0f }, { 120.49999f, 120.0f } })
+        EXPECT_EQ (MarlinetAudioProcessorEditor::roundSpeed (speed), rounded) << speed;   // halves away from zero, the float below one half not
+    EXPECT_TRUE (TempoLCD::halfBeatMilliseconds (69) == 434 && TempoLCD::halfBeatMilliseconds (0) == 0 && TempoLCD::halfBeatMilliseconds (-5) == 0);
 }
