@@ -218,6 +218,21 @@ TEST_F (Tremolo, MatchesTheReferenceInStereoMonoAndLinkedWhereSectionTwoTakesAll
     }
 }
 
+TEST_F (Tremolo, ARateBelowOneHertzOrABufferShortOfTheBusesChannelsStillPlaysFinite)
+{
+    juce::MidiBuffer midi;
+    for (const auto [rate, channels] : { std::pair { 0.5, 2 }, { 0.0, 2 }, { 48000.0, 1 } })   // stereo buses, a mono buffer last
+    {
+        processor.prepareToPlay (rate, 64);
+        juce::AudioBuffer<float> buffer (channels, 64);
+        buffer.clear();
+        buffer.setSample (0, 10, 1.0f);
+        processor.processBlock (buffer, midi);
+        for (int i = 0; i < 64 * channels; ++i)
+            EXPECT_TRUE (std::isfinite (buffer.getSample (i % channels, i / channels))) << rate;
+    }
+}
+
 TEST (TremoloSweep, WithinAnUlpOfTheSerialFormulaAndExactAtTheDefaults)
 {
     // Settings beyond the parameter ranges, blocks of 1 to 4096, starts up to days of audio and where the phase passes a power of two,
