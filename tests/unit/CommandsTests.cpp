@@ -1,5 +1,8 @@
 #include "tests/support/Fixtures.h"
 
+#include <csignal>
+#include <sys/resource.h>
+
 TEST_F (CommandsTest, ASaveNeverWritesOverAFactoryPresetAndNamesItsFileInTheStateTheActiveSlotAndTheFile)
 {
     const auto factoryBytes = fileBytes (factory ("Bright.preset"));
@@ -19,6 +22,28 @@ TEST_F (CommandsTest, ASaveNeverWritesOverAFactoryPresetAndNamesItsFileInTheStat
     ASSERT_TRUE (commands::savePreset (store(), chosen ("Bright.preset")));
     EXPECT_FLOAT_EQ (depthIn (saved), 0.7f);
     EXPECT_TRUE (store().filesTree.isEquivalentTo (tree));
+
+    // A write that fails part-way (a file size limit binds even root) leaves the old file, the tree and the state's path.
+    std::signal (SIGXFSZ, SIG_IGN);
+    rlimit previous {}, limited {};
+    getrlimit (RLIMIT_FSIZE, &previous);
+    limited = { 16, previous.rlim_max };
+    ASSERT_EQ (setrlimit (RLIMIT_FSIZE, &limited), 0);
+    setDepth (0.1f);
+    const bool wrote = commands::savePreset (store(), chosen ("Bright.preset")) || commands::savePreset (store(), chosen ("Brand New"));
+    setrlimit (RLIMIT_FSIZE, &previous);
+    EXPECT_FALSE (wrote);
+    EXPECT_FLOAT_EQ (depthIn (saved), 0.7f);
+    EXPECT_TRUE (store().filesTree.isEquivalentTo (tree) && ! user ("Brand New.preset").exists());
+    EXPECT_EQ (processor->apvts.state["path"].toString(), saved.getFullPathName());
+
+    // From a user folder that links outside the user folder, nothing is written.
+    const auto elsewhere = home.root.getChildFile ("elsewhere");
+    writePreset (elsewhere.getChildFile ("Away.preset"), 0.5f);
+    ASSERT_TRUE (elsewhere.createSymbolicLink (user ("Linked"), true));
+    store().loadPresets();
+    store().loadPreset (preset ("Away.preset"));
+    EXPECT_FALSE (commands::savePreset (store(), chosen ("Copy")) || elsewhere.getChildFile ("Copy.preset").exists());
 }
 
 TEST_F (CommandsTest, ASaveWritesExactlyTheTypedNameInTheCurrentUserFolderAndTouchesNoOtherPresetFileOrNode)

@@ -124,6 +124,21 @@ TEST_F (Store, AnEmptyGarbledStaleCraftedOrForeignCacheIsRebuiltKeepingOnlyTheRo
         menu.loadPresets();
         EXPECT_EQ (fileText (cacheFile()), cacheText (rootTag, { presetLine (one) }));
     }
+    // A FIFO there neither blocks the start nor stays; a folder there hides no preset.
+    ASSERT_TRUE (cacheFile().deleteFile() && mkfifo (cacheFile().getFullPathName().toRawUTF8(), 0644) == 0);
+    menu.loadPresets();
+    EXPECT_EQ (fileText (cacheFile()), cacheText ("Files", { presetLine (one) }));
+    ASSERT_TRUE (cacheFile().deleteFile() && cacheFile().createDirectory());
+    menu.loadPresets();
+    EXPECT_EQ (childNames (menu.getCategoryTree (Menu::Factory)), juce::StringArray ("One.preset"));
+}
+
+TEST (StoreWithoutFolders, NeverWritesIntoTheFileSystemRoot)
+{
+    TempHome home;
+    Menu menu { "marlinet", nullptr, {}, {}, "Marlinet By Quenwick", nullptr };
+    menu.loadPresets();
+    EXPECT_FALSE (juce::File ("/Presets").exists() || juce::File ("/files.xml").exists());
 }
 
 TEST_F (Store, NodesMapToFilesByTheirNamesAndCategoriesAndARenameTargetsTheCurrentPresetsFolder)

@@ -1,3 +1,4 @@
+#include "presets/menuCommands.h"
 #include "presets/updateCheck.h"
 #include "tests/support/LoopbackServer.h"
 
@@ -8,13 +9,15 @@ namespace update = quenwick::update;
 // The test program's main switches the real service off; these tests start their own.
 static bool ask (const juce::String& address) { return update::askService (address, "marlinet", "1.3.0", 1000); }
 
-TEST (UpdateCheck, OnlyOkOpensTheDownloadPage)
+TEST (UpdateCheck, OnlyOkOpensTheDownloadPageAndTheManualsLieOnTheMakersSite)
 {
     const auto page = update::downloadPage ("https://updates.invalid/", "marlinet");
     juce::StringArray opened;
     for (int answer : { 0, 1 })
         update::downloadPromptAnswered (answer, page, [&opened] (const juce::URL& url) { opened.add (url.toString (false)); });
     EXPECT_EQ (opened, juce::StringArray (page.toString (false)));
+    // The manuals page lies on the maker's site.
+    EXPECT_EQ (quenwick::commands::manualsPage().toString (false), quenwick::commands::homePage().toString (false).trimCharactersAtEnd ("/") + "/pages/plug-in-manuals");
 }
 
 TEST (UpdateCheck, TalksOnlyHttpsOrPlainHttpToTheLoopbackAddress)
