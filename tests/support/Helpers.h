@@ -12,66 +12,34 @@
 inline void pump (int milliseconds)  { juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds); }
 
 /** A play head that reports a fixed tempo, or a position without one. */
-class FakePlayHead : public juce::AudioPlayHead
+struct FakePlayHead : juce::AudioPlayHead
 {
-public:
     std::optional<double> bpm;
     bool hasPosition = true;
 
     juce::Optional<PositionInfo> getPosition() const override
     {
-        if (! hasPosition)
-            return {};
-
         PositionInfo info;
-
-        if (bpm)
-            info.setBpm (*bpm);
-
-        return info;
+        info.setBpm (bpm ? juce::Optional<double> (*bpm) : juce::Optional<double>());
+        return hasPosition ? juce::Optional<PositionInfo> (info) : juce::Optional<PositionInfo>();
     }
 };
 
-inline void setParameter (MarlinetAudioProcessor& p, const char* id, float value)
-{
-    auto* parameter = p.apvts.getParameter (id);
-    parameter->setValueNotifyingHost (parameter->convertTo0to1 (value));
-}
-
+inline void setParameter (MarlinetAudioProcessor& p, const char* id, float value)  { auto* q = p.apvts.getParameter (id); q->setValueNotifyingHost (q->convertTo0to1 (value)); }
 inline float parameterValue (MarlinetAudioProcessor& p, const char* id)  { return p.apvts.getRawParameterValue (id)->load(); }
-
-inline juce::MemoryBlock stateOf (MarlinetAudioProcessor& p)
-{
-    juce::MemoryBlock block;
-    p.getStateInformation (block);
-    return block;
-}
-
+inline juce::MemoryBlock stateOf (MarlinetAudioProcessor& p)  { juce::MemoryBlock block; p.getStateInformation (block); return block; }
 inline juce::ValueTree treeOf (const juce::MemoryBlock& block)  { return juce::ValueTree::readFromData (block.getData(), block.getSize()); }
 
 /** The tree in JUCE's binary form, as a state or a preset file holds it. */
-inline juce::MemoryBlock bytesOf (const juce::ValueTree& tree)
-{
-    juce::MemoryOutputStream out;
-    tree.writeToStream (out);
-    return out.getMemoryBlock();
-}
+inline juce::MemoryBlock bytesOf (const juce::ValueTree& tree)  { juce::MemoryOutputStream out; tree.writeToStream (out); return out.getMemoryBlock(); }
 
-inline juce::MemoryBlock fileBytes (const juce::File& file)
-{
-    juce::MemoryBlock block;
-    return file.loadFileAsData (block) ? block : juce::MemoryBlock();
-}
+inline juce::MemoryBlock fileBytes (const juce::File& file)  { juce::MemoryBlock block; return file.loadFileAsData (block) ? block : juce::MemoryBlock(); }
 
 inline std::string fileText (const juce::File& file)  { const auto b = fileBytes (file); return { (const char*) b.getData(), b.getSize() }; }
 
 /** Creates the file (and its folders) holding the text. */
 inline juce::File writeFile (const juce::File& file, const juce::String& text = "x")
-{
-    file.getParentDirectory().createDirectory();
-    file.replaceWithText (text, false, false, nullptr);
-    return file;
-}
+    { file.getParentDirectory().createDirectory(); file.replaceWithText (text, false, false, nullptr); return file; }
 
 /** The depth1 value a preset state holds, or -1 when the bytes hold no such state. */
 inline float depthIn (const juce::MemoryBlock& block)
@@ -87,13 +55,7 @@ inline float depthIn (const juce::File& file)  { return depthIn (fileBytes (file
 inline juce::ValueTree presetNode (const juce::String& name)  { return juce::ValueTree ("preset").setProperty ("name", name, nullptr); }
 
 /** The "name" of each child, in tree order. */
-inline juce::StringArray childNames (const juce::ValueTree& node)
-{
-    juce::StringArray names;
-    for (const auto& child : node)
-        names.add (child["name"].toString());
-    return names;
-}
+inline juce::StringArray childNames (const juce::ValueTree& node)  { juce::StringArray names; for (const auto& c : node) names.add (c["name"]); return names; }
 
 /** The first node of the tree (depth-first) with the given type and name. */
 inline juce::ValueTree findNode (const juce::ValueTree& tree, const juce::String& type, const juce::String& name)
@@ -144,11 +106,7 @@ inline juce::MouseEvent mouseAtCentre (juce::Component& component, int clicks)
 }
 
 /** Types key by key, as a user would. */
-inline void typeInto (juce::TextEditor& editor, const juce::String& text)
-{
-    for (auto c : text)
-        editor.keyPressed (juce::KeyPress ((int) c, juce::ModifierKeys(), c));
-}
+inline void typeInto (juce::TextEditor& editor, const juce::String& text)  { for (auto c : text) editor.keyPressed (juce::KeyPress ((int) c, {}, c)); }
 
 /** Without a window manager the virtual display lacks the atoms JUCE asks for, and Xlib's
     default handler ends the program on the first error. The errors are harmless: ignore them. */

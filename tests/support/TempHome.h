@@ -2,25 +2,23 @@
 
 #include <juce_core/juce_core.h>
 
-#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 /** Points HOME, XDG_DATA_HOME and XDG_CONFIG_HOME at a fresh temporary folder for the life
     of the object, so no test ever touches the real home or system preset folders. */
-class TempHome
+struct TempHome
 {
-public:
     TempHome();
     ~TempHome();
 
-    juce::File root;            ///< the temporary HOME
-    juce::File dataHome;        ///< the temporary XDG_DATA_HOME
-    juce::File applicationDirectory() const;   ///< where the processor keeps files.xml
-    juce::File factoryDirectory() const;
-    juce::File artistDirectory() const;
-    juce::File userPresetDirectory() const;
+    juce::File root, dataHome;   ///< the temporary HOME and XDG_DATA_HOME
+    juce::File applicationDirectory() const  { return dataHome.getChildFile ("Quenwick/Marlinet Rack"); }
+    juce::File factoryDirectory() const      { return applicationDirectory().getChildFile ("Presets/Factory"); }
+    juce::File artistDirectory() const       { return applicationDirectory().getChildFile ("Presets/Artists"); }
+    juce::File userPresetDirectory() const   { return root.getChildFile (".config/Audio/Presets/Quenwick/Marlinet Rack/User"); }
 
 private:
-    std::map<std::string, std::optional<std::string>> saved;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
 };
