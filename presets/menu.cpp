@@ -34,6 +34,11 @@ namespace
     constexpr size_t maxScanEntries = 150000;
     constexpr size_t maxListedBytes = 24 * 1024 * 1024;
 
+    // files.xml nests a start tag for the root, one for the category and one for each folder
+    // level; the safe reader must take every files.xml we write.
+    static_assert (maxScanDepth + 3 < quenwick::maxXmlNesting);
+    static_assert (maxListedBytes + 64 * 1024 < maxCacheFileSize);
+
     /** Reads a regular file whole, refusing anything else (a FIFO would block the caller) and
         anything larger than the limit. False when the bytes could not all be read. */
     bool readRegularFile (const juce::File& file, size_t maxBytes, juce::MemoryBlock& result)
@@ -148,13 +153,40 @@ namespace
         return ! first.isPreset && second.isPreset;
     }
 
-    /** The most bytes the text takes as an XML attribute value: an escape is at most six. */
+    /** The bytes a character takes in an XML attribute value, exactly as JUCE's writer escapes
+        it: every character outside its small set of plain ASCII becomes a reference, any
+        non-ASCII one a numeric reference (a Cyrillic letter: 2 bytes in, 7 out). */
+    size_t escapedSizeOf (juce::juce_wchar character)
+    {
+        const auto c = (juce::uint32) character;
+
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+            || (c < 128 && c != 0 && std::strchr (" .,;:-()_+=?!$#@[]/|*%~{}'\\", (int) c) != nullptr))
+            return 1;
+
+        switch (c)
+        {
+            case '&':   return 5;   // &amp;
+            case '"':   return 6;   // &quot;
+            case '<':
+            case '>':   return 4;   // &lt; &gt;
+            default:    break;
+        }
+
+        size_t digits = 1;
+
+        for (auto rest = c; rest >= 10; rest /= 10)
+            ++digits;
+
+        return 3 + digits;   // &#N;
+    }
+
     size_t escapedSizeOf (const juce::String& text)
     {
         size_t size = 0;
 
-        for (auto* c = text.toRawUTF8(); *c != 0; ++c)
-            size += (*c == '&' || *c == '"' || *c == '\'' || *c == '<' || *c == '>' || (unsigned char) *c < ' ') ? 6 : 1;
+        for (auto c = text.getCharPointer(); ! c.isEmpty();)
+            size += escapedSizeOf (c.getAndAdvance());
 
         return size;
     }

@@ -5,9 +5,6 @@
 
 namespace
 {
-    /** Deeper than any document we read; JUCE's parser recurses once per level. */
-    constexpr int maxNesting = 256;
-
     using Text = std::string_view;
 
     size_t skipPast (Text s, size_t from, Text marker)
@@ -56,53 +53,152 @@ namespace
         return i > firstDigit && i < s.size() && s[i] == ';';
     }
 
-    /** The deepest element nesting of the text, counting conservatively (quoted attribute
-        values, comments and CDATA are skipped). */
-    int nestingDepth (Text s)
+    /** The characters JUCE's reader takes into a name below 128; above, it asks the C
+        library's locale, so no such character is allowed in a name here. */
+    bool isNameChar (char c)
     {
-        const auto n = s.size();
-        int depth = 0, deepest = 0;
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+            || c == '_' || c == '-' || c == ':' || c == '.';
+    }
 
-        for (size_t i = 0; i < n;)
+    /** Walks the markup as JUCE's reader does and finds how deep its elements nest. The
+        reader ends a start tag at the first character it cannot take as part of one (a
+        quote that follows no '=', a stray letter) and reads on as content; those texts,
+        and any other markup that is not plain XML, are refused here rather than guessed
+        at, so that on every text accepted the walk and the reader agree on each element. */
+    class MarkupWalk
+    {
+    public:
+        explicit MarkupWalk (Text text) : s (text) {}
+
+        /** False for markup outside plain XML, or nesting deeper than the bound. */
+        bool run()
         {
-            if (s[i] != '<')
-            {
-                ++i;
-                continue;
-            }
+            skipDeclaration();
 
-            if (s.compare (i, 4, "<!--") == 0)            { i = skipPast (s, i + 4, "-->"); continue; }
-            if (s.compare (i, 9, "<![CDATA[") == 0)       { i = skipPast (s, i + 9, "]]>"); continue; }
-            if (s.compare (i, 2, "<?") == 0)              { i = skipPast (s, i + 2, "?>"); continue; }
-            // Never below zero, so stray end tags cannot hide nesting that follows them.
-            if (s.compare (i, 2, "</") == 0)              { depth = juce::jmax (0, depth - 1); i = skipPast (s, i + 2, ">"); continue; }
+            // Between markup lies text, where quotes and '>' are plain characters.
+            while ((at = s.find ('<', at)) != Text::npos)
+                if (! markup())
+                    return false;
 
-            // A start tag: walk to its end, stepping over quoted values, which may hold '>' or "/>".
-            size_t j = i + 1;
-            char last = 0;
-
-            while (j < n && s[j] != '>')
-            {
-                if (s[j] == '"' || s[j] == '\'')
-                {
-                    const auto close = s.find (s[j], j + 1);
-                    j = close == Text::npos ? n : close + 1;
-                    last = 0;
-                    continue;
-                }
-
-                last = s[j];
-                ++j;
-            }
-
-            if (last != '/')
-                deepest = juce::jmax (deepest, ++depth);
-
-            i = j + 1;
+            return true;
         }
 
-        return deepest;
-    }
+    private:
+        /** The leading XML declaration is the one processing instruction allowed: the
+            reader loops for ever on one followed by text inside an element. */
+        void skipDeclaration()
+        {
+            const auto first = s.find_first_not_of (" \t\r\n");
+
+            if (first != Text::npos && s.compare (first, 5, "<?xml") == 0)
+                at = skipPast (s, first + 5, "?>");
+        }
+
+        /** Moves past the next marker; false when there is none. The reader searches again
+            from every open element for an end tag or a comment that never ends, so such
+            text would cost it the nesting depth times its length. */
+        bool skipPastMarker (size_t from, Text marker)
+        {
+            const auto found = s.find (marker, from);
+            at = found == Text::npos ? s.size() : found + marker.size();
+            return found != Text::npos;
+        }
+
+        bool markup()
+        {
+            if (s.compare (at, 4, "<!--") == 0)
+                return skipPastMarker (at + 4, "-->");
+
+            if (s.compare (at, 9, "<![CDATA[") == 0)
+            {
+                at = skipPast (s, at + 9, "]]>");
+                return true;
+            }
+
+            if (s.compare (at, 2, "</") == 0)
+            {
+                // At the top the reader stops; a stray end tag hides nothing that follows it.
+                depth = juce::jmax (0, depth - 1);
+                return skipPastMarker (at + 2, ">");
+            }
+
+            // Anything else is a start tag, or markup the reader mistakes for one: a document
+            // type (its entities expand recursively), a processing instruction, a bare '<'.
+            return at + 1 < s.size() && isNameChar (s[at + 1]) && startTag();
+        }
+
+        bool startTag()
+        {
+            skipName (at + 1);
+
+            for (;;)
+            {
+                if (! skipSpace())
+                    return false;
+
+                if (s.compare (at, 2, "/>") == 0)
+                {
+                    at += 2;
+                    return true;
+                }
+
+                if (at < s.size() && s[at] == '>')
+                {
+                    ++at;
+                    return ++depth <= quenwick::maxXmlNesting;
+                }
+
+                if (at >= s.size() || ! isNameChar (s[at]) || ! attribute())
+                    return false;
+            }
+        }
+
+        /** name = "value" or name = 'value', as the reader takes it. */
+        bool attribute()
+        {
+            skipName (at);
+
+            if (! skipSpace() || at >= s.size() || s[at] != '=')
+                return false;
+
+            ++at;
+
+            if (! skipSpace() || at >= s.size() || (s[at] != '"' && s[at] != '\''))
+                return false;
+
+            at = skipPast (s, at + 1, Text (&s[at], 1));
+            return true;
+        }
+
+        void skipName (size_t from)
+        {
+            for (at = from; at < s.size() && isNameChar (s[at]);)
+                ++at;
+        }
+
+        /** What the reader skips inside a tag: white space and comments. Other white space
+            depends on the C library's locale there, so it is not skipped and so refused. */
+        bool skipSpace()
+        {
+            for (;;)
+            {
+                if (at < s.size() && (s[at] == ' ' || s[at] == '\t' || s[at] == '\r' || s[at] == '\n'))
+                    ++at;
+                else if (s.compare (at, 4, "<!--") == 0)
+                {
+                    if (! skipPastMarker (at + 4, "-->"))
+                        return false;
+                }
+                else
+                    return true;
+            }
+        }
+
+        Text s;
+        size_t at = 0;
+        int depth = 0;
+    };
 
     /** The text up to its first zero byte. */
     Text textOf (const char* utf8, size_t size)
@@ -165,23 +261,11 @@ bool isSafeXmlText (const char* utf8, size_t size)
     if (! isWellFormedUtf8 (s.data(), s.size()))
         return false;
 
-    // The leading XML declaration is the one processing instruction the reader never
-    // meets inside an element.
-    auto start = s.find_first_not_of (" \t\r\n");
-    start = start != Text::npos && s.compare (start, 5, "<?xml") == 0 ? skipPast (s, start + 5, "?>") : 0;
-
-    if (s.find ("<?", start) != Text::npos)
-        return false;
-
     for (auto at = s.find ('&'); at != Text::npos; at = s.find ('&', at + 1))
         if (! isCompleteReference (s, at))
             return false;
 
-    for (auto at = s.find ("<!"); at != Text::npos; at = s.find ("<!", at + 2))
-        if (startsWithIgnoringCase (s, at, "<!doctype") || startsWithIgnoringCase (s, at, "<!entity"))
-            return false;
-
-    return nestingDepth (s) <= maxNesting;
+    return MarkupWalk (s).run();
 }
 
 std::unique_ptr<juce::XmlElement> parseXmlSafely (const char* utf8, size_t size, bool startTagOnly)

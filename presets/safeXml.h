@@ -9,14 +9,22 @@ namespace quenwick
     and its strings then count and decode such bytes differently from how they store them. */
 bool isWellFormedUtf8 (const char* data, size_t size);
 
+/** The deepest element nesting accepted. JUCE's reader recurses once per level, reading and
+    again freeing the tree: about 320 bytes of stack a level here, so the deepest text accepted
+    takes some 46 KiB, a tenth of the 512 KiB a host's thread may have (bench/XmlStackBench).
+    Deeper than any document we read: files.xml nests the scan's 64 folders and two levels more. */
+inline constexpr int maxXmlNesting = 128;
+
 /** False for UTF-8 text (up to its first zero byte) that JUCE's XML reader cannot read
-    safely in bounded time: text that is not well-formed UTF-8 (the reader steps past the
-    end of a malformed sequence), a document type declaration (entities expand recursively),
-    a processing instruction other than the leading XML declaration (the reader loops for
-    ever on one followed by text inside an element), an '&' that starts no complete
-    reference (an unterminated hexadecimal one reads past the end of the text, an unknown
-    one is parsed again as markup) and nesting deeper than any document we write (the
-    reader recurses once per level). */
+    safely in bounded time and stack: text that is not well-formed UTF-8 (the reader steps
+    past the end of a malformed sequence), an '&' that starts no complete reference (an
+    unterminated hexadecimal one reads past the end of the text, an unknown one is parsed
+    again as markup), markup outside plain XML (a document type declaration, whose entities
+    expand recursively; a processing instruction other than the leading XML declaration, on
+    which the reader can loop for ever; a start tag the reader would end early at a stray
+    character and read on as content; a name with characters beyond ASCII, which the reader
+    splits by the C library's locale; an end tag or a comment that never ends, which the
+    reader searches for again from every open element) and nesting deeper than maxXmlNesting. */
 bool isSafeXmlText (const char* utf8, size_t size);
 
 /** Parses the text when isSafeXmlText allows it; nothing otherwise. With startTagOnly, only

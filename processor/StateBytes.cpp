@@ -209,6 +209,11 @@ namespace
 {
     constexpr juce::uint32 legacyMagic = 0x21324356; // "VC2!" read as a little-endian int
 
+    /** A state we would read is a few hundred bytes, and presets are read up to 1 MiB. Past
+        that, JUCE's reader can spend seconds on text crafted to make it search back through
+        every open element at each stray end tag. */
+    constexpr size_t maxLegacyTextSize = 1024 * 1024;
+
     /** What the bytes are as JUCE's legacy container. */
     struct LegacyContainer
     {
@@ -231,7 +236,8 @@ namespace
         // The text ends at the first zero byte, as a C string would.
         const auto* text = bytes + 8;
         const auto available = (size_t) juce::jmin (length, size - 8);
-        result.refused = ! quenwick::isSafeXmlText (text, available);
+        const auto textSize = std::find (text, text + juce::jmin (available, maxLegacyTextSize + 1), '\0') - text;
+        result.refused = (size_t) textSize > maxLegacyTextSize || ! quenwick::isSafeXmlText (text, available);
 
         if (! result.refused)
             result.root = quenwick::parseXmlSafely (text, available);

@@ -8,8 +8,6 @@ namespace ids = ParameterIds;
 
 namespace
 {
-    constexpr int oneRefresh = MarlinetAudioProcessorEditor::refreshIntervalMs + 30;   // with room for timer jitter
-
     juce::Component* openDialog()  { return juce::ModalComponentManager::getInstance()->getModalComponent (0); }   // or menu, opened without blocking
     juce::String openDialogName()  { return openDialog() != nullptr ? openDialog()->getName() : "none"; }
 
@@ -28,13 +26,24 @@ namespace
             bar->toFront (true);
             bar->presetLabel->listeners.add (this);
             processor->apvts.getParameter (ids::rate1)->addListener (this);
-            pump (200);
+            pumpUntil ([this] { return bar->getPeer() != nullptr && bar->getPeer()->isFocused(); });   // as a user's window is
         }
-        void TearDown() override  { editor.reset(); bar.reset(); juce::ModalComponentManager::getInstance()->cancelAllModalComponents(); pump (50); }
+        void TearDown() override
+        {
+            editor.reset();
+            bar.reset();
+            juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
+            pumpUntil ([] { return openDialog() == nullptr; });
+        }
         void labelNameChange (int, juce::String name) override  { renames.add (name); }
         void parameterValueChanged (int, float) override {}
         void parameterGestureChanged (int, bool starting) override  { ++(starting ? gesturesBegun : gesturesEnded); }
-        void reply (juce::Component* dialog, int result)  { dialog->exitModalState (result); pump (50); }
+        void reply (juce::Component* dialog, int result)   // the dialog goes once its answer has been handled
+        {
+            juce::Component::SafePointer<juce::Component> answered (dialog);
+            dialog->exitModalState (result);
+            EXPECT_TRUE (pumpUntil ([&answered] { return answered == nullptr; }));
+        }
         void open()  { editor = std::make_unique<MarlinetAudioProcessorEditor> (*processor); editor->setVisible (true); }   // off the desktop
         void set (std::initializer_list<std::pair<const char*, float>> values)  { for (auto [id, value] : values) setParameter (*processor, id, value); }
 
@@ -54,10 +63,10 @@ TEST_F (Window, LinkRebindsTheRightHandFromEverySourceEndingAHeldKnobsGestureAnd
     editor->rateKnob2->mouseDown (mouseAtCentre (*editor->rateKnob2, 1));   // held through the first change
     const std::function<void (float)> sources[] {   // automation, a click, a state restore, another thread (these two act at the next turn)
         [this] (float on) { set ({ { ids::link, on } }); },
-        [this] (float) { editor->linkButton->triggerClick(); pump (30); },
+        [this] (float) { editor->linkButton->triggerClick(); },
         [this] (float on) { auto tree = processor->apvts.copyState(); tree.getChildWithProperty ("id", ids::link).setProperty ("value", on, nullptr);
                             const auto bytes = bytesOf (tree); processor->setStateInformation (bytes.getData(), (int) bytes.getSize()); },
-        [this] (float on) { std::thread ([&] { setParameter (*processor, ids::link, on); }).join(); pump (30); } };
+        [this] (float on) { std::thread ([&] { setParameter (*processor, ids::link, on); }).join(); } };
     const char* sections[2][4] { { ids::rate2, ids::depth2, ids::volume2, ids::pan2 }, { ids::rate1, ids::depth1, ids::volume1, ids::pan1 } };
     const int children = editor->bodyContainer->getNumChildComponents();
     for (int i = -1; i < 16; ++i)   // as opened with link on, then every source both ways after each of the others
@@ -65,6 +74,8 @@ TEST_F (Window, LinkRebindsTheRightHandFromEverySourceEndingAHeldKnobsGestureAnd
         const bool on = i % 2 != 0;
         SCOPED_TRACE ("source " + juce::String ((i + i / 4) % 4) + (on ? " on" : " off"));
         if (i >= 0) sources[(i + i / 4) % 4] (on ? 1.0f : 0.0f);
+        pumpUntil ([&] { return parameterValue (*processor, ids::link) == (on ? 1.0f : 0.0f) && editor->linkButton->getToggleState() == on
+                                && editor->rateKnob2->getValue() == parameterValue (*processor, on ? ids::rate1 : ids::rate2); });
         ASSERT_EQ (parameterValue (*processor, ids::link), on ? 1.0f : 0.0f);
         EXPECT_TRUE (gesturesBegun == 1 && gesturesEnded == (i < 0 ? 0 : 1) && editor->linkButton->getToggleState() == on);
         const juce::Slider* knobs[] { editor->rateKnob2.get(), editor->depthKnob2.get(), editor->volumeKnob2.get(), editor->panKnob2.get() };
@@ -112,8 +123,7 @@ TEST_F (Window, OnlyADoubleClickRenamesTakingTwentyAllowedCharactersAndReporting
         round.pasted ? field->insertTextAtCaret (round.typed) : typeInto (*field, round.typed);
         EXPECT_EQ (field->getText(), round.shown);
         round.key != 0 ? (void) field->keyPressed (juce::KeyPress (round.key)) : field->giveAwayKeyboardFocus();
-        pump (100);
-        EXPECT_EQ (label.getCurrentTextEditor(), nullptr);
+        EXPECT_TRUE (pumpUntil ([&label] { return label.getCurrentTextEditor() == nullptr; }));
         EXPECT_EQ (label.getText(), round.key == juce::KeyPress::escapeKey ? before : round.shown);
         EXPECT_EQ (renames.joinIntoString (" "), round.reported);
     }
@@ -125,11 +135,10 @@ TEST_F (Window, TheMenuTheChoosersAndTheInfoWindowGoWithTheBarAndTheChoosersOpen
 {
     const auto windows = juce::Desktop::getInstance().getNumComponents();   // the bar's among them
     press (MenuComponent::presetsButton);
-    pump (300);
-    ASSERT_NE (openDialog(), nullptr);
+    ASSERT_TRUE (pumpUntil ([] { return openDialog() != nullptr; }));
     bar.reset();
-    pump (400);
-    EXPECT_TRUE (openDialog() == nullptr && juce::Desktop::getInstance().getNumComponents() == windows - 1 && store().currentPreset == store().getDefaultTree());
+    EXPECT_TRUE (pumpUntil ([windows] { return openDialog() == nullptr && juce::Desktop::getInstance().getNumComponents() == windows - 1; }));
+    EXPECT_EQ (store().currentPreset, store().getDefaultTree());
     bar = std::make_unique<MenuComponent> (store());
     const struct { const char* current; int button; const char* title; juce::File root; } choosers[] {
         { "Bright.preset", MenuComponent::loadButton, "Load preset file", home.userPresetDirectory() },
@@ -139,7 +148,7 @@ TEST_F (Window, TheMenuTheChoosersAndTheInfoWindowGoWithTheBarAndTheChoosersOpen
     {
         store().loadPreset (preset (chooser.current));
         press (chooser.button);
-        pump (100);
+        pumpUntil ([&chooser] { return openDialogName() == chooser.title; });
         ASSERT_EQ (openDialogName(), chooser.title);
         auto* browser = openDialog();
         while (browser != nullptr && dynamic_cast<juce::FileBrowserComponent*> (browser) == nullptr)
@@ -152,8 +161,8 @@ TEST_F (Window, TheMenuTheChoosersAndTheInfoWindowGoWithTheBarAndTheChoosersOpen
     bar->showInfoWindow();
     juce::Component::SafePointer<InfoWindow> info (bar->infoWindow.get());
     bar.reset();
-    pump (100);
-    EXPECT_TRUE (openDialog() == nullptr && info == nullptr && store().filesTree.isEquivalentTo (tree));
+    EXPECT_TRUE (pumpUntil ([&info] { return openDialog() == nullptr && info == nullptr; }));
+    EXPECT_TRUE (store().filesTree.isEquivalentTo (tree));
 }
 
 TEST_F (Window, TheInfoWindowDrawsTheVersionOverTheCardOneAtATimeAndClosesSafely)
@@ -173,8 +182,7 @@ TEST_F (Window, TheInfoWindowDrawsTheVersionOverTheCardOneAtATimeAndClosesSafely
     EXPECT_EQ (shown, nullptr);   // replaced; a close lets go of the new one at once and destroys it once the close has returned
     (shown = bar->infoWindow.get())->closeButtonPressed();
     EXPECT_TRUE (bar->infoWindow == nullptr && shown != nullptr && ! shown->isVisible());
-    pump (30);
-    EXPECT_EQ (shown, nullptr);
+    EXPECT_TRUE (pumpUntil ([&shown] { return shown == nullptr; }));
 }
 
 TEST_F (Window, DeleteAndOverwriteAskFirstAndOnlyYesForTheStillCurrentPresetOfALiveBarActs)
@@ -215,12 +223,15 @@ TEST_F (Window, TheDownloadIsOfferedOnlyWhenTheServiceSaysTrueAndItsPromptOutliv
     reply (openDialog(), 0);   // the prompt outlives the bar; Cancel then touches nothing
 }
 
-// Last, so that in a whole run JUCE's splash, shown for the program's first seconds, has gone from the screenshots.
 TEST_F (Window, TheFixedEditorShowsTheBarOverTheHalfScaleBodyWhoseRefreshesRoundTheSpeedsBlinkEachHalfBeatAndDimTheLogoWhenBypassed)
 {
-    auto refresh = [this] (const char* screenshot)   // the logo's brightness after one refresh
+    // JUCE's splash covers a corner for two seconds from an editor's first paint, then fades: the screenshots wait until it has gone.
+    const auto splashGone = [this]
+        { return std::none_of (editor->getChildren().begin(), editor->getChildren().end(), [] (auto* c) { return dynamic_cast<juce::JUCESplashScreen*> (c) != nullptr; }); };
+    auto refresh = [&] (const char* screenshot, const char* rates, bool bypassed)   // the logo's brightness once a refresh shows these
     {
-        pump (oneRefresh);
+        EXPECT_TRUE (pumpUntil ([&] { return editor->rateReadout1->getText() + " " + editor->rateReadout2->getText() == rates
+                                              && editor->logoPanel->isEnabled() != bypassed && splashGone(); })) << screenshot;
         const auto image = editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f);
         EXPECT_TRUE (writeScreenshot (image, juce::String ("editor-") + screenshot + ".png"));
         double sum = 0.0;
@@ -235,19 +246,19 @@ TEST_F (Window, TheFixedEditorShowsTheBarOverTheHalfScaleBodyWhoseRefreshesRound
                  && editor->getLocalArea (editor->bodyContainer.get(), editor->bodyContainer->getLocalBounds()) == juce::Rectangle<int> (0, 49, 1163, 196));
     // The background lies behind every control, and the logo lets clicks through to it.
     EXPECT_TRUE (editor->bodyContainer->getChildComponent (0) == editor->backgroundView.get() && editor->getComponentAt (580, 147) == editor->backgroundView.get());
-    const auto lit = refresh ("default");
+    editor->createComponentSnapshot (editor->getLocalBounds());   // a first paint starts the splash's time
+    const auto lit = refresh ("default", "120 60", false);
     set ({ { ids::rate1, 160 } });   // the indicators' starting speed: a new editor's first refresh must still start the blink
     open();
-    pump (oneRefresh);
-    EXPECT_TRUE (editor->tempoLCD1->getTimerInterval() == 187 && editor->tempoLCD2->getTimerInterval() == 500);
+    EXPECT_TRUE (pumpUntil ([this] { return editor->tempoLCD1->getTimerInterval() == 187 && editor->tempoLCD2->getTimerInterval() == 500; }));
     for (const auto* text : { "1", "|", "1", "|" })
         EXPECT_EQ ((editor->tempoLCD2->timerCallback(), editor->tempoLCD2->getText()), text);
     set ({ { ids::link, 1 }, { ids::rate1, 120.6f }, { ids::rate2, 60.4f }, { ids::depth1, 0.8f }, { ids::sync1, 1 } });
-    EXPECT_EQ (refresh ("linked"), lit);
+    EXPECT_EQ (refresh ("linked", "121 60", false), lit);
     const auto shown = editor->rateReadout1->getText() + " " + editor->rateReadout2->getText() + " " + juce::String (editor->tempoLCD1->getTimerInterval());
     EXPECT_EQ (shown, "121 60 247");   // linked, the right readout still shows "rate2"; 121 BPM blinks every 247 ms
     set ({ { ids::link, 0 }, { ids::bypass, 1 } });
-    EXPECT_LT (refresh ("bypassed"), lit * 0.6);
+    EXPECT_LT (refresh ("bypassed", "121 60", true), lit * 0.6);
     for (auto [speed, rounded] : { std::pair { 68.5f, 69.0f }, { -2.5f, -3.0f }, { 0.49999997f, 0.0f }, { 120.49999f, 120.0f } })
         EXPECT_EQ (MarlinetAudioProcessorEditor::roundSpeed (speed), rounded) << speed;   // halves away from zero, the float below one half not
     EXPECT_TRUE (TempoLCD::halfBeatMilliseconds (69) == 434 && TempoLCD::halfBeatMilliseconds (0) == 0 && TempoLCD::halfBeatMilliseconds (-5) == 0);

@@ -84,27 +84,70 @@ TEST_F (Hosted, ModulatesEachChannelByItsSectionAtTheDefaults)
     }
 }
 
-TEST_F (Hosted, StateSavedByOneInstanceRestoresIntoAnotherAndNoHostNaNReachesIt)
+TEST_F (Hosted, ANaNOnEveryParameterLeavesTheTremoloPlayingAndItsStateRestoresIntoAnotherInstance)
 {
     auto second = format.createInstanceFromDescription (*types[0], 48000.0, 64, error);
     ASSERT_NE (second, nullptr) << error;
 
-    // Each value, then a NaN to each float parameter; sync stays off, or without a host tempo a speed would move to 120.
-    const float values[] = { 0.25f, 0.75f, 0.1f, 0.9f, 0.4f, 0.6f, 0.2f, 0.8f, 0.0f, 0.0f, 1.0f, 1.0f };
-    for (int i = 0; i < 20; ++i)
+    // Each value, then a NaN to every parameter: sync, link and bypass stay off (without a host tempo a synced speed would move).
+    const float values[] = { 0.25f, 0.75f, 0.1f, 0.9f, 0.4f, 0.6f, 0.2f, 0.8f, 0.0f, 0.0f, 0.0f, 0.0f };
+    for (int i = 0; i < 24; ++i)
         instance->getParameters()[i % 12]->setValueNotifyingHost (i < 12 ? values[i] : NAN);
 
-    // The changes reach the plug-in at the next process call; the audio stays finite.
+    // The changes reach the plug-in at the next process call; it plays the values set, as the formula written out has it.
     instance->prepareToPlay (48000.0, 64);
-    juce::AudioBuffer<float> buffer (2, 64);
+    juce::AudioBuffer<float> ones (2, 64);
     for (int i = 0; i < 128; ++i)
-        buffer.setSample (i % 2, i / 2, 0.5f);
-    instance->processBlock (buffer, midi);
-    EXPECT_TRUE (std::isfinite (buffer.getRMSLevel (0, 0, 64)) && std::isfinite (buffer.getRMSLevel (1, 0, 64)));
+        ones.setSample (i % 2, i / 2, 1.0f);
+    instance->processBlock (ones, midi);
+    const double rate[] = { 69 + 91 * 0.25, 19 + 71 * 0.75 }, depth[] = { 0.1, 0.9 }, volume[] = { 0.4 * std::sqrt (10.0), 0.6 * std::sqrt (10.0) };
+    const double right[] = { 0.5 + (-10 + 20 * 0.2) / 20.0, 0.5 + (-10 + 20 * 0.8) / 20.0 };   // of each section; left is one minus it
+    for (int i = 0; i < 128; ++i)
+    {
+        double gain = 1.0;
+        for (int section = 0; section < 2; ++section)
+        {
+            const double phase = (i / 2) * rate[section] * 6.283185307179586 / 48000.0 / 15.0;
+            const double g = (std::cos (phase) + 1.0) * 0.5 * depth[section] * (section == 1 ? volume[1] : 1.0) + (1.0 - depth[section]);
+            const double weight = i % 2 == 0 ? 1.0 - right[section] : right[section];
+            gain *= (g * volume[section] * weight + 1.0) - weight;
+        }
+        ASSERT_NEAR (ones.getSample (i % 2, i / 2), gain, 1.0e-5) << "channel " << i % 2 << " sample " << i / 2;
+    }
 
     juce::MemoryBlock state;
     instance->getStateInformation (state);
     second->setStateInformation (state.getData(), (int) state.getSize());
     for (int i = 0; i < 12; ++i)
         EXPECT_NEAR (second->getParameters()[i]->getValue(), values[i], 1.0e-6) << i;
+}
+
+TEST_F (Hosted, AProjectHoldingCraftedXmlStateNeitherCrashesNorStallsTheHostAndKeepsTheState)
+{
+    instance->getParameters()[0]->setValueNotifyingHost (0.5f);
+    juce::MemoryBlock before;
+    instance->getStateInformation (before);
+
+    // JUCE's legacy XML container as the plug-in's part of a host state: nesting behind a stray quote, and beyond 1 MiB of text.
+    const auto container = [] (const std::string& xml)
+    {
+        juce::MemoryOutputStream component;
+        component.writeInt (0x21324356);
+        component.writeInt ((int) xml.size());
+        component.write (xml.data(), xml.size());
+        juce::XmlElement state ("VST3PluginState");
+        state.createNewChildElement ("IComponent")->addTextElement (component.getMemoryBlock().toBase64Encoding());
+        juce::MemoryBlock block;
+        juce::AudioProcessor::copyXmlToBinary (state, block);
+        return block;
+    };
+    for (const auto& xml : { "<x rate1=\"90\"><a \"" + juce::String::repeatedString ("<b>", 100000).toStdString() + "\"/></x>",
+                             "<x rate1=\"90\">" + juce::String::repeatedString ("<a>", 100).toStdString() + juce::String::repeatedString ("</", 5000000).toStdString() })
+    {
+        const auto crafted = container (xml);
+        instance->setStateInformation (crafted.getData(), (int) crafted.getSize());
+        juce::MemoryBlock after;
+        instance->getStateInformation (after);
+        EXPECT_EQ (after, before) << xml.size();
+    }
 }

@@ -11,6 +11,23 @@
 /** Runs the message loop: timers, posted callbacks and asynchronous dialogs. */
 inline void pump (int milliseconds)  { juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds); }
 
+/** Runs the message loop until the condition holds, for at most the bound, and returns the
+    condition: waiting for what a test needs, not for a time, holds on a loaded machine too. */
+inline bool pumpUntil (const std::function<bool()>& condition, int boundMilliseconds = 10000)
+{
+    const auto start = juce::Time::getMillisecondCounter();
+
+    while (! condition())
+    {
+        if (juce::Time::getMillisecondCounter() - start > (juce::uint32) boundMilliseconds)
+            return condition();
+
+        pump (5);
+    }
+
+    return true;
+}
+
 /** A play head that reports a fixed tempo, or a position without one. */
 struct FakePlayHead : juce::AudioPlayHead
 {

@@ -127,13 +127,19 @@ TEST_F (CommandsBarTest, ANewBarLightsTheStoresSlotAndTheSlotAndCopyButtonsFollo
         { 0.0f, MenuComponent::slotAButton, 0, 0.6f, 0.6f, 0.1f },   { 0.2f, MenuComponent::slotAButton, 0, 0.2f, 0.6f, 0.1f },
         { 0.0f, MenuComponent::slotBButton, 1, 0.1f, 0.2f, 0.1f },   { 0.35f, MenuComponent::copyButton, 0, 0.35f, 0.35f, 0.35f },
         { 0.15f, MenuComponent::copyButton, 1, 0.15f, 0.15f, 0.15f } };
+    int clicks = 0;   // a button's own callback runs after the bar has handled its click
+    for (auto button : { MenuComponent::slotAButton, MenuComponent::slotBButton, MenuComponent::copyButton })
+        bar->buttons[(size_t) button]->onClick = [&clicks] { ++clicks; };
     for (const auto& step : steps)
     {
         if (step.setFirst > 0.0f)
             setDepth (step.setFirst);
         if (step.button >= 0)
+        {
+            const auto before = clicks;
             bar->buttons[(size_t) step.button]->triggerClick();   // delivered by the message loop, as a user's click
-        pump (30);
+            ASSERT_TRUE (pumpUntil ([&] { return clicks > before; }));
+        }
         EXPECT_EQ (store().compareSlot, step.active);
         EXPECT_EQ (std::pair (bar->buttons[MenuComponent::slotAButton]->getToggleState(), bar->buttons[MenuComponent::slotBButton]->getToggleState()),
                    std::pair (step.active == 0, step.active == 1));

@@ -147,6 +147,31 @@ TEST_F (ProcessorState, ATreeOrALegacyContainerSetsTheParametersItNames)
     // What JUCE writes itself reads: a declaration, comments, references; a length past the data reads to its end.
     restore (legacyContainer ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<x rate1=\"7&#48;\" depth1=\"&#x30;.25\"><!--c-->a &amp; b</x>", 5000));
     expectValues ({ { "rate1", 70 }, { "depth1", 0.25f } });
+
+    // Text of 1 MiB is read whole, as a preset file is.
+    restore (legacyContainer ("<x rate1=\"80\"/>" + std::string (1024 * 1024 - 15, ' ')));
+    expectValues ({ { "rate1", 80 } });
+}
+
+TEST_F (ProcessorState, ANonFiniteValueFromAHostLeavesEveryParameterFiniteAndANaNChangesNothing)
+{
+    // From either end, as a host sends them: a NaN keeps the value, an infinity is the end it points to.
+    for (const float sent : { NAN, INFINITY, -INFINITY })
+        for (const float from : { 1.0f, 0.0f })
+            for (auto* parameter : processor.getParameters())
+            {
+                auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter);
+                const auto id = ranged->getParameterID();
+                parameter->setValueNotifyingHost (from);
+                parameter->setValueNotifyingHost (sent);
+                const float expected = std::isnan (sent) ? from : (sent > 0.0f ? 1.0f : 0.0f);
+                SCOPED_TRACE (id + " from " + juce::String (from) + " sent " + juce::String (sent));
+                EXPECT_EQ (parameter->getValue(), expected);
+                EXPECT_EQ (parameterValue (processor, id.toRawUTF8()), ranged->convertFrom0to1 (expected));
+                EXPECT_EQ (ranged->convertFrom0to1 (sent), ranged->convertFrom0to1 (expected));   // as an editor's attachment reads it
+                for (const auto& child : treeOf (stateOf (processor)))
+                    ASSERT_TRUE (std::isfinite ((double) child["value"])) << child["id"].toString();
+            }
 }
 
 TEST_F (ProcessorState, BytesHoldingNoUsableStateKeepTheCurrentOneInBoundedTime)
@@ -162,7 +187,9 @@ TEST_F (ProcessorState, BytesHoldingNoUsableStateKeepTheCurrentOneInBoundedTime)
     for (const std::string& text : std::vector<std::string> { R"(<!DOCTYPE x [<!ENTITY a "x&a;">]><x rate1="&a;"/>)", "<x rate1=\"90\"/><!doctype y>",
              "<x rate1=\"90\xff\"/>", "<x rate1=\"9\xc0\xb0\"/>", "<x rate1=\"90\xed\xa0\x80\"/>", "<x rate1=\"90\">" + deep,
              juce::String::repeatedString ("</a>", 400000).toStdString() + "<x>" + deep, "<x rate1=\"90\"><?p?>x</x>",
-             "<?xml version=\"1.0\"?><x rate1=\"90\"> <?p?> &amp;</x>", "<x rate1=\"90\">&#x", "<x rate1=\"&#x12", "<x rate1=\"90\">&<a>&#x1;</x>", "<x rate1=\"90\">&b;</x>" })
+             "<?xml version=\"1.0\"?><x rate1=\"90\"> <?p?> &amp;</x>", "<x rate1=\"90\">&#x", "<x rate1=\"&#x12", "<x rate1=\"90\">&<a>&#x1;</x>", "<x rate1=\"90\">&b;</x>",
+             "<x rate1=\"90\"><a \"" + juce::String::repeatedString ("<b>", 100000).toStdString() + "\"/></x>",   // nesting behind a stray quote
+             "<x rate1=\"90\"/>" + std::string (1024 * 1024 - 14, ' ') })   // beyond 1 MiB
         blocks.push_back (legacyContainer (text));
     // A type, property name or child type in malformed UTF-8 (lone lead, overlong "A", surrogate): JUCE writes it back misaligned.
     const auto tree = bytesOf (juce::ValueTree ("MarlinetPreset", { { "path", "/p.preset" } }, { juce::ValueTree ("PARAM") }));

@@ -35,7 +35,8 @@ namespace
 TEST_F (Store, AScanListsPresetsAndFoldersInNaturalOrderBlindToCaseAndSpacesAndEachFolderOnceHoweverManyLinksReachIt)
 {
     const auto folder = home.root.getChildFile ("scan"), inner = folder.getChildFile ("Inner"), elsewhere = home.root.getChildFile ("elsewhere");
-    for (auto* name : { "a10.preset", "a2.preset", "A B.preset", "Aa.preset", "B.preset", "X.PRESET", "notes.txt", "y.preset.bak", "Inner/Deep.preset", "../elsewhere/Shared.preset" })
+    for (auto* name : { "a10.preset", "a2.preset", "A B.preset", "Aa.preset", "B.preset", "X.PRESET", "notes.txt", "y.preset.bak", "Inner/Deep.preset",
+                        ".hidden.preset", ".Secret/Deep.preset", "../elsewhere/Shared.preset" })
         writeFile (folder.getChildFile (name));
     link (folder.getFullPathName(), inner.getChildFile ("Loop"));
     link (elsewhere.getFullPathName(), folder.getChildFile ("Linked"));
@@ -46,7 +47,7 @@ TEST_F (Store, AScanListsPresetsAndFoldersInNaturalOrderBlindToCaseAndSpacesAndE
     ASSERT_EQ (::bind (socketFd, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
     const auto node = Menu::getFileTreeFromDirectory (folder), innerNode = node.getChildWithProperty ("name", "Inner");
     ::close (socketFd);
-    EXPECT_EQ (childNames (node), (juce::StringArray { "a2.preset", "a10.preset", "Aa.preset", "A B.preset", "B.preset", "Inner", "Linked", "X.PRESET" }));
+    EXPECT_EQ (childNames (node), (juce::StringArray { ".hidden.preset", ".Secret", "a2.preset", "a10.preset", "Aa.preset", "A B.preset", "B.preset", "Inner", "Linked", "X.PRESET" }));
     // The first way met in the tree's order lists a folder; every other way to it stays empty.
     EXPECT_EQ (childNames (innerNode), (juce::StringArray { "Deep.preset", "Linked Again", "Loop" }));
     EXPECT_EQ (childNames (innerNode.getChild (1)), juce::StringArray ("Shared.preset"));
@@ -82,6 +83,29 @@ TEST_F (Store, AScanStaysBoundedOverTheWholeFileSystemAndLongPathsYetListsFiftyT
     EXPECT_LT (cacheFile().getSize(), 25 * 1024 * 1024);
 }
 
+TEST_F (Store, FilesXmlFitsWhatTheNextStartReadsWhateverScriptTheNamesAreWrittenIn)
+{
+    // Cyrillic names, 2 bytes a letter on disk and 7 in files.xml: 10,000 presets eight folders deep, 120 letters each name.
+    const auto cyrillic = [] (const juce::String& suffix) { juce::String text; for (int i = 0; i < 120; ++i) text << juce::String::charToString (0x0430 + i % 32); return text + suffix; };
+    const auto original = writeFile (home.root.getChildFile ("original"));
+    auto deep = home.userPresetDirectory();
+    for (int level = 0; level < 8; ++level)
+        deep = deep.getChildFile (cyrillic (juce::String (level)));
+    ASSERT_TRUE (deep.createDirectory());
+    for (int i = 0; i < 10000; ++i)
+        ASSERT_EQ (::link (original.getFullPathName().toRawUTF8(), deep.getChildFile (cyrillic (juce::String (i) + ".preset")).getFullPathName().toRawUTF8()), 0);
+    menu.loadPresets();
+    EXPECT_LE (cacheFile().getSize(), 64 * 1024 * 1024);   // all that a start reads
+
+    // So the next start over the same folders writes nothing: a second name holds the file, so a rewrite could not reuse its inode.
+    const auto cache = cacheFile().getFullPathName();
+    ASSERT_EQ (::link (cache.toRawUTF8(), home.root.getChildFile ("held.xml").getFullPathName().toRawUTF8()), 0);
+    menu.loadPresets();
+    struct stat info {};
+    ASSERT_EQ (::stat (cache.toRawUTF8(), &info), 0);
+    EXPECT_EQ (info.st_nlink, 2u);
+}
+
 TEST_F (Store, FilesXmlIsWrittenExactlyWithTheDefaultPresetFirstAndReplacedOnlyWhenItChanges)
 {
     // " name=\"...\"" is 8 characters plus the name: 52 characters stay on the line, 53 wrap.
@@ -115,7 +139,9 @@ TEST_F (Store, AnEmptyGarbledStaleCraftedOrForeignCacheIsRebuiltKeepingOnlyTheRo
         { juce::String::repeatedString ("<a>", 300000) + juce::String::repeatedString ("</a>", 300000), "Files" },
         { juce::String::repeatedString ("<a x=\"/>\">", 300000), "Files" },
         // A processing instruction then text loops JUCE's reader for ever; an unterminated reference reads past the end.
-        { "<Library><?p?>x</Library>", "Files" }, { "<Library>&#x", "Files" } };
+        { "<Library><?p?>x</Library>", "Files" }, { "<Library>&#x", "Files" },
+        // Nesting hidden behind a stray quote, which the reader takes as content.
+        { "<Library><a \"" + juce::String::repeatedString ("<b>", 100000) + "\"/></Library>", "Files" } };
     for (const auto& [content, rootTag] : cases)
     {
         SCOPED_TRACE (content.substring (0, 60));
@@ -198,10 +224,16 @@ TEST_F (Loading, AFileFromAnywhereLoadsAndNamesItselfInTheStateIfItIsARegularTre
     ASSERT_EQ (mkfifo (home.root.getChildFile ("Pipe.preset").getFullPathName().toRawUTF8(), 0644), 0);
     const char garbage[] = { 0, 'n', 'o', ' ', 't', 'r', 'e', 'e' }, badName[] = "\xf0\0\0\0";
     const char hang[] = "VC2!\x0e\0\0\0<a><?p?>x</a>";   // loops JUCE's XML reader for ever
+    const auto nestText = "<x rate1=\"90\"><a \"" + juce::String::repeatedString ("<b>", 100000) + "\"/></x>";   // the reader recurses off the stack
+    juce::MemoryOutputStream nest;
+    nest.writeInt (0x21324356);
+    nest.writeInt (nestText.length());
+    nest << nestText;
     auto huge = stateOf (*processor);   // the reader ignores what follows the tree
     huge.setSize (1024 * 1024 + 1, true);
     for (const auto& file : { bytes ("empty.preset", "", 0), bytes ("junk.preset", garbage, sizeof (garbage)), bytes ("badname.preset", badName, 4),
-                              bytes ("hang.preset", hang, 22), home.root.getChildFile ("Folder.preset"), home.root.getChildFile ("Pipe.preset"),
+                              bytes ("hang.preset", hang, 22), bytes ("nest.preset", nest.getData(), nest.getDataSize()),
+                              home.root.getChildFile ("Folder.preset"), home.root.getChildFile ("Pipe.preset"),
                               home.root.getChildFile ("missing.preset"), bytes ("huge.preset", huge.getData(), huge.getSize()) })
     {
         store().loadPresetFile (file);
