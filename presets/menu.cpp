@@ -35,8 +35,9 @@ namespace
     constexpr size_t maxListedBytes = 24 * 1024 * 1024;
 
     // files.xml nests a start tag for the root, one for the category and one for each folder
-    // level; the safe reader must take every files.xml we write.
-    static_assert (maxScanDepth + 3 < quenwick::maxXmlNesting);
+    // level, and holds an element for each entry listed and seven more; the safe reader must
+    // take every files.xml we write.
+    static_assert (maxScanDepth + 3 < quenwick::maxXmlNesting && maxScanEntries + 7 <= quenwick::maxXmlElements);
     static_assert (maxListedBytes + 64 * 1024 < maxCacheFileSize);
 
     /** Reads a regular file whole, refusing anything else (a FIFO would block the caller) and

@@ -130,6 +130,9 @@ namespace
 
         bool startTag()
         {
+            if (++elements > quenwick::maxXmlElements)
+                return false;
+
             skipName (at + 1);
 
             for (;;)
@@ -197,7 +200,7 @@ namespace
 
         Text s;
         size_t at = 0;
-        int depth = 0;
+        int depth = 0, elements = 0;
     };
 
     /** The text up to its first zero byte. */

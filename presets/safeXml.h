@@ -15,6 +15,11 @@ bool isWellFormedUtf8 (const char* data, size_t size);
     Deeper than any document we read: files.xml nests the scan's 64 folders and two levels more. */
 inline constexpr int maxXmlNesting = 128;
 
+/** The most elements accepted: JUCE's reader builds every one of them, some 60 bytes each,
+    even when only the root's start tag is wanted. More than any document we read: files.xml
+    lists at most the scan's 150,000 entries and seven elements around them. */
+inline constexpr int maxXmlElements = 200000;
+
 /** False for UTF-8 text (up to its first zero byte) that JUCE's XML reader cannot read
     safely in bounded time and stack: text that is not well-formed UTF-8 (the reader steps
     past the end of a malformed sequence), an '&' that starts no complete reference (an
@@ -24,7 +29,8 @@ inline constexpr int maxXmlNesting = 128;
     which the reader can loop for ever; a start tag the reader would end early at a stray
     character and read on as content; a name with characters beyond ASCII, which the reader
     splits by the C library's locale; an end tag or a comment that never ends, which the
-    reader searches for again from every open element) and nesting deeper than maxXmlNesting. */
+    reader searches for again from every open element), nesting deeper than maxXmlNesting and
+    more elements than maxXmlElements. */
 bool isSafeXmlText (const char* utf8, size_t size);
 
 /** Parses the text when isSafeXmlText allows it; nothing otherwise. With startTagOnly, only

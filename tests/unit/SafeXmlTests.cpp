@@ -42,6 +42,8 @@ TEST (SafeXml, RefusesEveryTextTheReaderWouldNestBeyondTheBoundWhateverQuotesCom
         // Exactly at the bound and one deeper; stray end tags before them hide nothing.
         { repeated ("<a>", bound) + repeated ("</a>", bound), true }, { repeated ("<a>", bound + 1) + repeated ("</a>", bound + 1), false },
         { repeated ("</a>", 1000) + repeated ("<a>", bound + 1), false },
+        // As many elements as the reader may build, and one more.
+        { "<x>" + repeated ("<a/>", quenwick::maxXmlElements - 1) + "</x>", true }, { "<x>" + repeated ("<a/>", quenwick::maxXmlElements) + "</x>", false },
         // An end tag or a comment that never ends: the reader would search the rest again from every open element.
         { "<x rate1=\"90\">" + repeated ("<a>", 100) + repeated ("</", 1000), false }, { "<x rate1=\"90\"><a><!--" + repeated ("<!--", 1000), false },
         // Markup that is not plain XML: a document type in either case, a processing instruction, a bare or odd '<'.
