@@ -7,12 +7,6 @@ namespace
 {
     using Text = std::string_view;
 
-    size_t skipPast (Text s, size_t from, Text marker)
-    {
-        const auto at = s.find (marker, from);
-        return at == Text::npos ? s.size() : at + marker.size();
-    }
-
     bool startsWithIgnoringCase (Text s, size_t at, Text prefix)
     {
         if (s.size() - at < prefix.size())
@@ -92,13 +86,13 @@ namespace
             const auto first = s.find_first_not_of (" \t\r\n");
 
             if (first != Text::npos && s.compare (first, 5, "<?xml") == 0)
-                at = skipPast (s, first + 5, "?>");
+                skipPast (first + 5, "?>");
         }
 
-        /** Moves past the next marker; false when there is none. The reader searches again
-            from every open element for an end tag or a comment that never ends, so such
-            text would cost it the nesting depth times its length. */
-        bool skipPastMarker (size_t from, Text marker)
+        /** Moves past the next marker, or to the end; false when there is none. The reader
+            searches again from every open element for an end tag or a comment that never
+            ends, so such text would cost it the nesting depth times its length. */
+        bool skipPast (size_t from, Text marker)
         {
             const auto found = s.find (marker, from);
             at = found == Text::npos ? s.size() : found + marker.size();
@@ -108,11 +102,11 @@ namespace
         bool markup()
         {
             if (s.compare (at, 4, "<!--") == 0)
-                return skipPastMarker (at + 4, "-->");
+                return skipPast (at + 4, "-->");
 
             if (s.compare (at, 9, "<![CDATA[") == 0)
             {
-                at = skipPast (s, at + 9, "]]>");
+                skipPast (at + 9, "]]>");   // the reader stops at the end: unterminated costs nothing
                 return true;
             }
 
@@ -120,7 +114,7 @@ namespace
             {
                 // At the top the reader stops; a stray end tag hides nothing that follows it.
                 depth = juce::jmax (0, depth - 1);
-                return skipPastMarker (at + 2, ">");
+                return skipPast (at + 2, ">");
             }
 
             // Anything else is a start tag, or markup the reader mistakes for one: a document
@@ -170,7 +164,7 @@ namespace
             if (! skipSpace() || at >= s.size() || (s[at] != '"' && s[at] != '\''))
                 return false;
 
-            at = skipPast (s, at + 1, Text (&s[at], 1));
+            skipPast (at + 1, Text (&s[at], 1));   // unterminated, the reader reads to the end
             return true;
         }
 
@@ -190,7 +184,7 @@ namespace
                     ++at;
                 else if (s.compare (at, 4, "<!--") == 0)
                 {
-                    if (! skipPastMarker (at + 4, "-->"))
+                    if (! skipPast (at + 4, "-->"))
                         return false;
                 }
                 else

@@ -47,6 +47,16 @@ inline float parameterValue (MarlinetAudioProcessor& p, const char* id)  { retur
 inline juce::MemoryBlock stateOf (MarlinetAudioProcessor& p)  { juce::MemoryBlock block; p.getStateInformation (block); return block; }
 inline juce::ValueTree treeOf (const juce::MemoryBlock& block)  { return juce::ValueTree::readFromData (block.getData(), block.getSize()); }
 
+/** JUCE's legacy "VC2!" XML container holding the text; the length field is the text's own unless given. */
+inline juce::MemoryBlock legacyContainer (const std::string& xml, int length = -1)
+{
+    juce::MemoryOutputStream out;
+    out.writeInt (0x21324356);
+    out.writeInt (length >= 0 ? length : (int) xml.size());
+    out.write (xml.data(), xml.size());
+    return out.getMemoryBlock();
+}
+
 /** The tree in JUCE's binary form, as a state or a preset file holds it. */
 inline juce::MemoryBlock bytesOf (const juce::ValueTree& tree)  { juce::MemoryOutputStream out; tree.writeToStream (out); return out.getMemoryBlock(); }
 

@@ -35,15 +35,6 @@ namespace
 
     juce::ValueTree param (const char* id, double value)  { return juce::ValueTree ("PARAM", { { "id", id }, { "value", value } }); }
 
-    juce::MemoryBlock legacyContainer (const std::string& xml, int length = -1)   // JUCE's legacy "VC2!" XML container
-    {
-        juce::MemoryOutputStream out;
-        out.writeInt (0x21324356);
-        out.writeInt (length >= 0 ? length : (int) xml.size());
-        out.write (xml.data(), xml.size());
-        return out.getMemoryBlock();
-    }
-
     struct Processor : ::testing::Test
     {
         TempHome home;

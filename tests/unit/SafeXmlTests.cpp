@@ -7,22 +7,7 @@
 
 namespace
 {
-    std::string repeated (const std::string& text, int times)
-    {
-        std::string result;
-        for (int i = 0; i < times; ++i)
-            result += text;
-        return result;
-    }
-
-    juce::MemoryBlock legacyContainer (const std::string& xml)   // JUCE's legacy "VC2!" XML container
-    {
-        juce::MemoryOutputStream out;
-        out.writeInt (0x21324356);
-        out.writeInt ((int) xml.size());
-        out.write (xml.data(), xml.size());
-        return out.getMemoryBlock();
-    }
+    std::string repeated (const char* text, int times)  { return juce::String::repeatedString (text, times).toStdString(); }
 }
 
 TEST (SafeXml, RefusesEveryTextTheReaderWouldNestBeyondTheBoundWhateverQuotesCommentsOrStrayCharactersHideIt)

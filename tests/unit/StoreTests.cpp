@@ -224,15 +224,11 @@ TEST_F (Loading, AFileFromAnywhereLoadsAndNamesItselfInTheStateIfItIsARegularTre
     ASSERT_EQ (mkfifo (home.root.getChildFile ("Pipe.preset").getFullPathName().toRawUTF8(), 0644), 0);
     const char garbage[] = { 0, 'n', 'o', ' ', 't', 'r', 'e', 'e' }, badName[] = "\xf0\0\0\0";
     const char hang[] = "VC2!\x0e\0\0\0<a><?p?>x</a>";   // loops JUCE's XML reader for ever
-    const auto nestText = "<x rate1=\"90\"><a \"" + juce::String::repeatedString ("<b>", 100000) + "\"/></x>";   // the reader recurses off the stack
-    juce::MemoryOutputStream nest;
-    nest.writeInt (0x21324356);
-    nest.writeInt (nestText.length());
-    nest << nestText;
+    const auto nest = legacyContainer ("<x rate1=\"90\"><a \"" + juce::String::repeatedString ("<b>", 100000).toStdString() + "\"/></x>");   // the reader recurses off the stack
     auto huge = stateOf (*processor);   // the reader ignores what follows the tree
     huge.setSize (1024 * 1024 + 1, true);
     for (const auto& file : { bytes ("empty.preset", "", 0), bytes ("junk.preset", garbage, sizeof (garbage)), bytes ("badname.preset", badName, 4),
-                              bytes ("hang.preset", hang, 22), bytes ("nest.preset", nest.getData(), nest.getDataSize()),
+                              bytes ("hang.preset", hang, 22), bytes ("nest.preset", nest.getData(), nest.getSize()),
                               home.root.getChildFile ("Folder.preset"), home.root.getChildFile ("Pipe.preset"),
                               home.root.getChildFile ("missing.preset"), bytes ("huge.preset", huge.getData(), huge.getSize()) })
     {
